@@ -1,0 +1,71 @@
+// The `quorvane` command-line program: one entry point for the tools a user of this system runs
+// from a shell. Each subcommand lives in its own file.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/PlatformVersion.h"
+#ifdef QV_HAVE_DEFAULTS
+#include "hosts/quorvane/DefaultsCommand.h"
+#endif
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: quorvane [--device-root DIR] <command> [arguments]\n"
+    "\n"
+    "commands:\n"
+#ifdef QV_HAVE_DEFAULTS
+    "  defaults read|write|delete <domain> [key] [value]\n"
+    "                     read and change preference domains, as on the phone\n"
+#endif
+    "  --help             show this text\n"
+    "  --version          show the version\n"
+    "\n"
+    "The device root is the folder that plays the phone's file system\n"
+    "(default: $QUORVANE_DEVICE_ROOT, else the build's device tree).\n";
+
+std::string defaultDeviceRoot() {
+    if (const char* env = std::getenv("QUORVANE_DEVICE_ROOT"); env && *env) return env;
+#ifdef QV_DEFAULT_DEVICE_ROOT
+    return QV_DEFAULT_DEVICE_ROOT;
+#else
+    return "device";
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string deviceRoot = defaultDeviceRoot();
+
+    if (args.size() >= 2 && args[0] == "--device-root") {
+        deviceRoot = args[1];
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (args.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+
+    const std::string_view command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("quorvane %s (platform %s)\n", QV_VERSION, platform::version());
+        return 0;
+    }
+#ifdef QV_HAVE_DEFAULTS
+    if (command == "defaults") {
+        return runDefaultsCommand(std::vector<std::string>(args.begin() + 1, args.end()),
+                                  deviceRoot);
+    }
+#endif
+    std::fprintf(stderr, "quorvane: unknown command '%s'\n\n%s", args[0].c_str(), kUsage);
+    return 2;
+}
