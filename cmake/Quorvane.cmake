@@ -9,6 +9,12 @@ function(qv_platform_module name)
   set_target_properties(qv_${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   target_link_libraries(qv_${name} PUBLIC ${M_DEPS} Threads::Threads)
   set_property(GLOBAL APPEND PROPERTY QV_PLATFORM_MODULES qv_${name})
+  # Third-party libraries travel on with libqvplatform.so; sibling modules are inside it.
+  foreach(dep ${M_DEPS})
+    if(NOT dep MATCHES "^qv_")
+      set_property(GLOBAL APPEND PROPERTY QV_PLATFORM_EXTERNAL_DEPS ${dep})
+    endif()
+  endforeach()
 endfunction()
 
 # qv_deliverable_module(<name> SOURCES <files…> [DEPS <targets…>])
