@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "platform/PlatformVersion.h"
-#ifdef QV_HAVE_DEFAULTS
 #include "hosts/quorvane/DefaultsCommand.h"
-#endif
 
 namespace {
 
@@ -17,10 +15,8 @@ constexpr const char* kUsage =
     "usage: quorvane [--device-root DIR] <command> [arguments]\n"
     "\n"
     "commands:\n"
-#ifdef QV_HAVE_DEFAULTS
     "  defaults read|write|delete <domain> [key] [value]\n"
     "                     read and change preference domains, as on the phone\n"
-#endif
     "  --help             show this text\n"
     "  --version          show the version\n"
     "\n"
@@ -29,11 +25,7 @@ constexpr const char* kUsage =
 
 std::string defaultDeviceRoot() {
     if (const char* env = std::getenv("QUORVANE_DEVICE_ROOT"); env && *env) return env;
-#ifdef QV_DEFAULT_DEVICE_ROOT
     return QV_DEFAULT_DEVICE_ROOT;
-#else
-    return "device";
-#endif
 }
 
 }  // namespace
@@ -60,12 +52,10 @@ int main(int argc, char** argv) {
         std::printf("quorvane %s (platform %s)\n", QV_VERSION, platform::version());
         return 0;
     }
-#ifdef QV_HAVE_DEFAULTS
     if (command == "defaults") {
         return runDefaultsCommand(std::vector<std::string>(args.begin() + 1, args.end()),
                                   deviceRoot);
     }
-#endif
     std::fprintf(stderr, "quorvane: unknown command '%s'\n\n%s", args[0].c_str(), kUsage);
     return 2;
 }

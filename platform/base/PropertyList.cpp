@@ -143,8 +143,8 @@ PlistPtr fromNode(plist_t node, int depth) {
 
 Node largeUnsignedNode(uint64_t value) {
     // plist_new_uint marks every value as signed; only the XML reader marks an unsigned one.
-    std::string xml = "<plist version=\"1.0\"><integer>" + std::to_string(value) +
-                      "</integer></plist>";
+    std::string xml =
+        "<plist version=\"1.0\"><integer>" + std::to_string(value) + "</integer></plist>";
     plist_t node = nullptr;
     plist_from_xml(xml.data(), uint32_t(xml.size()), &node);
     return Node(node);
@@ -217,11 +217,20 @@ void appendQuoted(std::string& out, std::string_view text) {
     out += '"';
     for (char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            default: out += c;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                out += c;
         }
     }
     out += '"';
@@ -313,26 +322,38 @@ void describe(const PlistValue& value, std::string& out, int indent, bool nested
     }
 }
 
-bool sameReal(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+bool sameReal(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
 
 }  // namespace
 
 // ---- factories ----
 
-PlistPtr PlistValue::boolean(bool value) { return make(value); }
+PlistPtr PlistValue::boolean(bool value) {
+    return make(value);
+}
 
-PlistPtr PlistValue::integer(int64_t value) { return make(Integer{uint64_t(value), false}); }
+PlistPtr PlistValue::integer(int64_t value) {
+    return make(Integer{uint64_t(value), false});
+}
 
 PlistPtr PlistValue::unsignedInteger(uint64_t value) {
     bool large = value > uint64_t(std::numeric_limits<int64_t>::max());
     return make(Integer{value, large});
 }
 
-PlistPtr PlistValue::real(double value) { return make(value); }
+PlistPtr PlistValue::real(double value) {
+    return make(value);
+}
 
-PlistPtr PlistValue::string(std::string value) { return make<std::string>(truncatedAtNul(std::move(value))); }
+PlistPtr PlistValue::string(std::string value) {
+    return make<std::string>(truncatedAtNul(std::move(value)));
+}
 
-PlistPtr PlistValue::data(std::vector<uint8_t> bytes) { return make(std::move(bytes)); }
+PlistPtr PlistValue::data(std::vector<uint8_t> bytes) {
+    return make(std::move(bytes));
+}
 
 PlistPtr PlistValue::date(double secondsSinceReferenceDate) {
     return make(Date{secondsSinceReferenceDate});
@@ -387,7 +408,9 @@ std::vector<uint8_t> PlistValue::serialize(PlistFormat format) const {
 
 // ---- accessors ----
 
-PlistType PlistValue::type() const { return PlistType(storage_.index()); }
+PlistType PlistValue::type() const {
+    return PlistType(storage_.index());
+}
 
 bool PlistValue::isNumber() const {
     auto t = type();

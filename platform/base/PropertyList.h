@@ -33,7 +33,7 @@ enum class PlistFormat { XML, Binary };
 //
 // Array elements and dictionary values are never null; the factories drop null entries.
 class PlistValue {
-public:
+  public:
     static PlistPtr boolean(bool value);
     static PlistPtr integer(int64_t value);
     static PlistPtr unsignedInteger(uint64_t value);
@@ -86,7 +86,7 @@ public:
     // Deep equality of two possibly-null values; two nulls are equal.
     static bool equal(const PlistPtr& a, const PlistPtr& b);
 
-private:
+  private:
     struct Integer {
         uint64_t bits;
         bool largeUnsigned;  // bits is an unsigned value above INT64_MAX
