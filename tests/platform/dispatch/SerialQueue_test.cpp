@@ -78,11 +78,13 @@ TEST_F(SerialQueue, ABlockHoldingTheLastReferenceEndsTheQueueWithoutDeadlock) {
     auto gone = probe->destroyed.get_future();
     {
         auto queue = Queue::createSerial("test.self-owned");
-        std::latch gate(1);
-        queue->async([&gate] { gate.wait(); });
+        // Shared, not on this stack: the worker may still be inside wait() when the scope ends
+        // (AddressSanitizer caught the stack latch going away under it).
+        auto gate = std::make_shared<std::latch>(1);
+        queue->async([gate] { gate->wait(); });
         queue->async([queue, probe] {});
         probe.reset();
-        gate.count_down();
+        gate->count_down();
     }  // the block now holds the queue's only reference; its thread destroys the queue
     ASSERT_EQ(gone.wait_for(std::chrono::seconds(30)), std::future_status::ready);
 }
