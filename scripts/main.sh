@@ -5,4 +5,6 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset default
 cmake --build --preset default
-./build/hosts/quorvane/quorvane --help
+# The main job: the glass clock "9:41" over the built-in wallpaper, rendered on the GPU (Mesa's
+# software rasteriser when there is none) into a PNG.
+./build/hosts/quorvane/quorvane glass --output out/glass.png

@@ -2,12 +2,14 @@
 // from a shell. Each subcommand lives in its own file.
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/PlatformVersion.h"
 #include "hosts/quorvane/DefaultsCommand.h"
+#include "hosts/quorvane/GlassCommand.h"
 
 namespace {
 
@@ -17,6 +19,8 @@ constexpr const char* kUsage =
     "commands:\n"
     "  defaults read|write|delete <domain> [key] [value]\n"
     "                     read and change preference domains, as on the phone\n"
+    "  glass [options]    render glass shaped like \"9:41\" over the built-in wallpaper into a\n"
+    "                     PNG (quorvane glass --help lists the options)\n"
     "  --help             show this text\n"
     "  --version          show the version\n"
     "\n"
@@ -55,6 +59,10 @@ int main(int argc, char** argv) {
     if (command == "defaults") {
         return runDefaultsCommand(std::vector<std::string>(args.begin() + 1, args.end()),
                                   deviceRoot);
+    }
+    if (command == "glass") {
+        return runGlassCommand(std::vector<std::string>(args.begin() + 1, args.end()), deviceRoot,
+                               std::cout, std::cerr);
     }
     std::fprintf(stderr, "quorvane: unknown command '%s'\n\n%s", args[0].c_str(), kUsage);
     return 2;

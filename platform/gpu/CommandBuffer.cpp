@@ -4,6 +4,7 @@
 
 #include "platform/gpu/BlitCommandEncoder.h"
 #include "platform/gpu/Device.h"
+#include "platform/gpu/Drawable.h"
 #include "platform/gpu/RenderCommandEncoder.h"
 #include "platform/gpu/RenderPassDescriptor.h"
 #include "platform/gpu/Texture.h"
@@ -47,12 +48,18 @@ void CommandBuffer::fail(std::string message) {
     if (error_.empty()) error_ = std::move(message);
 }
 
+void CommandBuffer::presentDrawable(std::shared_ptr<Drawable> drawable) {
+    if (!drawable || status_ != Status::NotEnqueued) return;
+    presents_.push_back(std::move(drawable));
+}
+
 void CommandBuffer::commit() {
     if (status_ != Status::NotEnqueued) return;
     if (encoderOpen_) fail("committed while an encoder was still open");
     if (!error_.empty()) {
         status_ = Status::Error;
         commands_.clear();
+        presents_.clear();
         return;
     }
     device_->makeCurrent();
@@ -61,9 +68,18 @@ void CommandBuffer::commit() {
     // Dropping the commands releases the resources they captured; GL keeps each object alive
     // until the work issued above no longer needs it.
     commands_.clear();
+    std::string glError = detail::takeGlError();
+    // Presents come after all of the buffer's work and only after work that succeeded. A
+    // surface reads its texture back when presented, which GL orders after the draws above.
+    std::vector<std::shared_ptr<Drawable>> presents = std::move(presents_);
+    presents_.clear();
+    if (glError.empty()) {
+        for (const auto& drawable : presents) drawable->present();
+        device_->makeCurrent();
+    }
     fence_ = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
     glFlush();
-    std::string glError = detail::takeGlError();
+    if (glError.empty()) glError = detail::takeGlError();
     if (!glError.empty()) {
         error_ = "OpenGL reported " + glError + " while executing the command buffer";
         status_ = Status::Error;

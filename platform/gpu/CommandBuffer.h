@@ -9,6 +9,7 @@ namespace gpu {
 
 class BlitCommandEncoder;
 class Device;
+class Drawable;
 class RenderCommandEncoder;
 struct RenderPassDescriptor;
 
@@ -34,6 +35,12 @@ class CommandBuffer : public std::enable_shared_from_this<CommandBuffer> {
 
     // nullptr when another encoder is still open or the buffer was committed.
     std::shared_ptr<BlitCommandEncoder> blitCommandEncoder();
+
+    // Presents `drawable` once this buffer's work has run, whatever order it was asked in
+    // relative to the encoders. Drawables are presented in the order they were added, and only
+    // when the buffer executes without error: a failed buffer leaves the surface showing its
+    // previous frame. Ignored for nullptr and after commit.
+    void presentDrawable(std::shared_ptr<Drawable> drawable);
 
     // Issues the work and returns at once. A second commit does nothing.
     void commit();
@@ -64,6 +71,7 @@ class CommandBuffer : public std::enable_shared_from_this<CommandBuffer> {
 
     std::shared_ptr<Device> device_;
     std::vector<std::function<void()>> commands_;
+    std::vector<std::shared_ptr<Drawable>> presents_;
     std::string error_;
     bool encoderOpen_ = false;
     mutable Status status_ = Status::NotEnqueued;

@@ -17,6 +17,10 @@
 #include "platform/ui/AnimatableValue.h"
 #include "platform/ui/Animation.h"
 
+namespace graphics {
+class Context;
+}
+
 namespace ui {
 
 class View;
@@ -113,6 +117,10 @@ class Layer : public runtime::Object {
 
     const std::string& name() const { return name_; }
     void setName(std::string name) { name_ = std::move(name); }
+
+    // Draws the layer and its sublayers as shown now into `context`, in the layer's own
+    // coordinate system (see Compositor.h).
+    void renderInContext(graphics::Context& context) const;
 
     void setNeedsDisplay() { needsDisplay_ = true; }
     bool needsDisplay() const { return needsDisplay_; }

@@ -75,7 +75,8 @@ void View::registerMethods(runtime::MethodList<View>& methods) {
         .add<&View::setBackgroundColorDefault>(kSetBackgroundColor)
         .add<&View::nothingWithTraits>(kTraitCollectionDidChange)
         .add<&View::nothing>(kTintColorDidChange)
-        .add<&View::sizeThatFitsDefault>(kSizeThatFits);
+        .add<&View::sizeThatFitsDefault>(kSizeThatFits)
+        .add<&View::drawHierarchyInRectDefault>(kDrawHierarchyInRect);
 }
 
 View::View() {
@@ -273,6 +274,7 @@ void View::setMaskView(std::shared_ptr<View> mask) {
 
 void View::setNeedsDisplay() {
     layer_->setNeedsDisplay();
+    displayRequested();
 }
 
 // ---- Traits and tint ------------------------------------------------------------------------

@@ -107,6 +107,8 @@ class View : public runtime::Object, public CoordinateSpace {
         "traitCollectionDidChange:"};
     static inline const runtime::Message<void()> kTintColorDidChange{"tintColorDidChange"};
     static inline const runtime::Message<base::Size(base::Size)> kSizeThatFits{"sizeThatFits:"};
+    static inline const runtime::Message<bool(base::Rect, bool)> kDrawHierarchyInRect{
+        "drawHierarchyInRect:afterScreenUpdates:"};
 
     View();
     explicit View(const base::Rect& frame);
@@ -173,6 +175,13 @@ class View : public runtime::Object, public CoordinateSpace {
     const std::shared_ptr<View>& maskView() const { return maskView_; }
     void setMaskView(std::shared_ptr<View> mask);
     void setNeedsDisplay();
+    // Draws a snapshot of the view and its subviews, as shown now, scaled into `rect` of the
+    // current graphics context (see graphics::currentContext). With afterScreenUpdates, pending
+    // layout runs first. False, drawing nothing, without a current context, for an empty or
+    // non-finite rectangle, or when the view has empty bounds or is not in a shown window.
+    bool drawHierarchyInRect(const base::Rect& rect, bool afterScreenUpdates) {
+        return kDrawHierarchyInRect.send(this, rect, afterScreenUpdates);
+    }
 
     // ---- Traits and tint ---------------------------------------------------------------------
     // The screen's traits with the nearest appearance override at or above the view.
@@ -249,6 +258,8 @@ class View : public runtime::Object, public CoordinateSpace {
     // After the bounds changed, however they were set (view or layer), and after observers of
     // "bounds" heard of it.
     virtual void boundsDidChange(const base::Rect& oldBounds) {}
+    // After setNeedsDisplay(), for views that draw their content on request.
+    virtual void displayRequested() {}
 
   private:
     friend class Layer;
@@ -265,6 +276,7 @@ class View : public runtime::Object, public CoordinateSpace {
     void setHiddenDefault(bool hidden);
     void setBackgroundColorDefault(base::Color color);
     base::Size sizeThatFitsDefault(base::Size size);
+    bool drawHierarchyInRectDefault(base::Rect rect, bool afterScreenUpdates);  // Compositor.cpp
     void nothing() {}
     void nothingWithView(View*) {}
     void nothingWithWindow(Window*) {}

@@ -1,0 +1,171 @@
+// The glass view's frames: pacing of draw requests and the draw pass itself.
+#include <algorithm>
+#include <cmath>
+
+#include "glass/LGFrameRate.h"
+#include "glass/LGGlassContext.h"
+#include "glass/LiquidGlassView.h"
+#include "glass/Uniforms.h"
+#include "glass/detail/LGGlassStatistics.h"
+#include "platform/dispatch/Queue.h"
+#include "platform/dispatch/Time.h"
+#include "platform/gpu/CommandBuffer.h"
+#include "platform/gpu/CommandQueue.h"
+#include "platform/gpu/RenderCommandEncoder.h"
+#include "platform/gpu/RenderPassDescriptor.h"
+#include "platform/gpu/Texture.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowScene.h"
+#include "support/LGSharedSupport.h"
+
+namespace {
+
+LGFloat2 float2(double x, double y) {
+    return {static_cast<float>(x), static_cast<float>(y)};
+}
+
+}  // namespace
+
+void LiquidGlassView::scheduleDraw() {
+    // Step 1: no surface, no GPU; a pending request covers this one.
+    if (!_mtkView || !_mtkView->superview()) return;
+    if (_drawScheduled) return;
+
+    // Steps 2-3: the next frame is due one frame interval after the last.
+    _drawScheduled = true;
+    const double now = dispatch::now();
+    const auto fps = static_cast<double>(LGGlassFramesPerSecond(_updateGroup));
+    const double delay = _lastDrawSubmissionTime + 1.0 / fps - now;
+
+    // Step 4: the task holds the view weakly; a view that goes away meanwhile draws nothing.
+    std::weak_ptr<LiquidGlassView> weakSelf =
+        std::static_pointer_cast<LiquidGlassView>(shared_from_this());
+    auto task = [weakSelf] {
+        if (auto self = weakSelf.lock()) self->drawScheduledFrame();
+    };
+    if (delay > 0) {
+        // Whole nanoseconds, rounded up: a frame never comes sooner than one interval after the
+        // last, not even by the nanosecond that truncation would take off every interval.
+        dispatch::Queue::main()->after(static_cast<dispatch::Nanos>(std::ceil(
+                                           delay * static_cast<double>(dispatch::kNanosPerSecond))),
+                                       std::move(task));
+    } else {
+        dispatch::Queue::main()->async(std::move(task));
+    }
+}
+
+void LiquidGlassView::drawScheduledFrame() {
+    // Step 5: a frame only for a view that can be seen.
+    _drawScheduled = false;
+    if (!_mtkView || !_mtkView->superview() || !isVisibleForDrawing()) return;
+    _lastDrawSubmissionTime = dispatch::now();
+    _mtkView->draw();
+}
+
+Uniforms LiquidGlassView::_frameUniforms(float blurRadius) const {
+    // Steps 5-7 of the draw pass: the screen, the glass on it, and the wallpaper's extent.
+    const auto screen = ui::Screen::main();
+    const double scale = screen->scale();
+    const double W = screen->bounds().width();
+    const double H = screen->bounds().height();
+    const base::Rect rect = _cachedVisualRectPx;
+    const double vs = _cachedVisualScale;
+    float orientation = 1.0f;
+    const bool tablet = screen->userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad;
+    if (tablet && _updateGroup != kClockUpdateGroup) {
+        const auto window = this->window();
+        const auto scene = window ? window->windowScene() : nullptr;
+        orientation = scene ? static_cast<float>(scene->interfaceOrientation()) : 1.0f;
+    }
+    const base::Size wallpaperPx = _wallpaperSamplingResolution == base::Size{0, 0}
+                                       ? _sourceWallpaperPixelSize
+                                       : _wallpaperSamplingResolution;
+
+    // Step 8.
+    if (tablet) {
+        LGTrace(
+            "glass draw group=%ld screenPx={%.1f %.1f} visualPx=%@ drawable=%@ "
+            "wallpaperPx=%@ wallpaperOrigin=%@",
+            _updateGroup, scale * W, scale * H, rect, _cachedDrawableSizePx, wallpaperPx,
+            _wallpaperOriginPt);
+    }
+
+    Uniforms uniforms;
+    uniforms.resolution = float2(rect.size.width, rect.size.height);
+    uniforms.screenResolution = float2(scale * W, scale * H);
+    uniforms.cardOrigin = float2(rect.origin.x, rect.origin.y);
+    uniforms.wallpaperResolution = float2(wallpaperPx.width, wallpaperPx.height);
+    uniforms.radius = static_cast<float>(_cornerRadius * scale * vs);
+    uniforms.bezelWidth = static_cast<float>(_bezelWidth * scale * vs);
+    uniforms.glassThickness = static_cast<float>(_glassThickness);
+    uniforms.refractionScale = static_cast<float>(_refractionScale);
+    uniforms.refractiveIndex = static_cast<float>(_refractiveIndex);
+    uniforms.specularOpacity = static_cast<float>(_specularOpacity);
+    uniforms.specularAngle = kLGSpecularAngle;
+    uniforms.blur = blurRadius;
+    uniforms.wallpaperOrigin = float2(_wallpaperOriginPt.x * scale, _wallpaperOriginPt.y * scale);
+    uniforms.samplingOrientation = orientation;
+    uniforms.hasShapeMask = _shapeMaskTexture ? 1.0f : 0.0f;
+    return uniforms;
+}
+
+void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
+    LGGlassContext* context = LGGlassContextShared();
+
+    // Step 1: the textures, made late if nothing made them yet.
+    if (!_bgTexture && _wallpaperImage) _reloadTexture();
+    if (_bgTexture && !_blurredTexture) _ensureBlurTexture();
+
+    // Step 2.
+    if (!context || !context->pipeline || !_bgTexture || !_blurredTexture) return;
+
+    // Step 3.
+    _refreshVisualMetrics();
+    if (_cachedDrawableSizePx.width < 1 || _cachedDrawableSizePx.height < 1) return;
+
+    // Step 4: where to draw, and on which queue.
+    auto drawable = view.currentDrawable();
+    auto pass = view.currentRenderPassDescriptor();
+    if (!drawable || !pass) return;
+    const auto& queue = context->queueForGroup(_updateGroup);
+    if (!queue) return;
+    auto commandBuffer = queue->commandBuffer();
+    if (!commandBuffer) return;
+
+    // Step 9: the blur in wallpaper-texture pixels, in float as the GPU record holds it.
+    const auto screen = ui::Screen::main();
+    const auto fScale = static_cast<float>(screen->scale());
+    const float texelsX = fScale * static_cast<float>(screen->bounds().width()) /
+                          static_cast<float>(_bgTexture->width());
+    const float texelsY = fScale * static_cast<float>(screen->bounds().height()) /
+                          static_cast<float>(_bgTexture->height());
+    const float radius = (fScale * static_cast<float>(_blur)) / std::max(texelsX, texelsY);
+
+    // Step 10: the blurred copy, on this command buffer ahead of the frame.
+    _bakeBlurIfNeeded(radius, *commandBuffer);
+
+    // Step 11: the frame's constant record.
+    auto encoder = commandBuffer->renderCommandEncoder(*pass);
+    if (!encoder) {
+        // The bake recorded above is already counted as done: let it run.
+        commandBuffer->commit();
+        return;
+    }
+    encoder->setRenderPipelineState(context->pipeline);
+    const Uniforms uniforms = _frameUniforms(radius);
+    encoder->setFragmentBytes(&uniforms, sizeof uniforms, 0);
+
+    // Step 12: wallpaper and mask (a white texel stands in for a missing mask).
+    encoder->setFragmentTexture(_blurredTexture, 0);
+    encoder->setFragmentTexture(_shapeMaskTexture ? _shapeMaskTexture : context->placeholderMask,
+                                1);
+    encoder->setFragmentSamplerState(context->sampler, 0);
+
+    // Step 13: one quad; nothing waits for the GPU.
+    encoder->drawPrimitives(gpu::PrimitiveType::Triangle, 0, 6);
+    encoder->endEncoding();
+    commandBuffer->presentDrawable(drawable);
+    commandBuffer->commit();
+    ++LGGlassStatisticsShared().framesCommitted;
+}

@@ -1,0 +1,6 @@
+#include "glass/detail/LGGlassStatistics.h"
+
+LGGlassStatistics& LGGlassStatisticsShared() {
+    static LGGlassStatistics statistics;
+    return statistics;
+}
