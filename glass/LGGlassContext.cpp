@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "glass/LGGlassPipeline.h"
 #include "glass/LGGlassShaderSource.h"
 #include "platform/gpu/CommandQueue.h"
 #include "platform/gpu/Device.h"
@@ -58,15 +59,7 @@ std::unique_ptr<LGGlassContext> LGGlassContextCreate(std::shared_ptr<gpu::Device
     if (descriptor.vertexFunction) {
         descriptor.fragmentFunction = library->newFunction("fragmentShader", &reason);
     }
-    auto& color = descriptor.colorAttachment;
-    color.pixelFormat = gpu::PixelFormat::BGRA8Unorm;
-    color.blendingEnabled = true;
-    color.sourceRGBBlendFactor = gpu::BlendFactor::SourceAlpha;
-    color.destinationRGBBlendFactor = gpu::BlendFactor::OneMinusSourceAlpha;
-    color.rgbBlendOperation = gpu::BlendOperation::Add;
-    color.sourceAlphaBlendFactor = gpu::BlendFactor::One;
-    color.destinationAlphaBlendFactor = gpu::BlendFactor::OneMinusSourceAlpha;
-    color.alphaBlendOperation = gpu::BlendOperation::Add;
+    descriptor.colorAttachment = LGGlassColorAttachment();
     if (descriptor.vertexFunction && descriptor.fragmentFunction) {
         context->pipeline = device->newRenderPipelineState(descriptor, &reason);
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/glass/ClockMask.h"
+#include "glass/LGGlassPipeline.h"
 #include "glass/LGGlassShaderSource.h"
 #include "glass/Uniforms.h"
 #include "platform/gpu/CommandBuffer.h"
@@ -89,14 +90,7 @@ std::shared_ptr<gpu::RenderPipelineState> buildPipeline(gpu::Device& device, std
     gpu::RenderPipelineDescriptor descriptor;
     descriptor.vertexFunction = library->newFunction(vertex);
     descriptor.fragmentFunction = library->newFunction(fragment);
-    if (glassBlend) {
-        auto& c = descriptor.colorAttachment;
-        c.blendingEnabled = true;
-        c.sourceRGBBlendFactor = gpu::BlendFactor::SourceAlpha;
-        c.destinationRGBBlendFactor = gpu::BlendFactor::OneMinusSourceAlpha;
-        c.sourceAlphaBlendFactor = gpu::BlendFactor::One;
-        c.destinationAlphaBlendFactor = gpu::BlendFactor::OneMinusSourceAlpha;
-    }
+    if (glassBlend) descriptor.colorAttachment = LGGlassColorAttachment();
     auto state = device.newRenderPipelineState(descriptor, &error);
     if (!state) std::fprintf(stderr, "pipeline failed: %s\n", error.c_str());
     return state;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "glass/LGGlassPipeline.h"
 #include "glass/LGGlassShaderSource.h"
 #include "platform/gpu/CommandBuffer.h"
 #include "platform/gpu/Library.h"
@@ -36,15 +37,7 @@ std::unique_ptr<GlassRenderer> GlassRenderer::create(std::string* error) {
     gpu::RenderPipelineDescriptor descriptor;
     descriptor.vertexFunction = library->newFunction("vertexShader", error);
     descriptor.fragmentFunction = library->newFunction("fragmentShader", error);
-    auto& color = descriptor.colorAttachment;
-    color.pixelFormat = gpu::PixelFormat::BGRA8Unorm;
-    color.blendingEnabled = true;
-    color.sourceRGBBlendFactor = gpu::BlendFactor::SourceAlpha;
-    color.destinationRGBBlendFactor = gpu::BlendFactor::OneMinusSourceAlpha;
-    color.rgbBlendOperation = gpu::BlendOperation::Add;
-    color.sourceAlphaBlendFactor = gpu::BlendFactor::One;
-    color.destinationAlphaBlendFactor = gpu::BlendFactor::OneMinusSourceAlpha;
-    color.alphaBlendOperation = gpu::BlendOperation::Add;
+    descriptor.colorAttachment = LGGlassColorAttachment();
     renderer->pipeline_ = device->newRenderPipelineState(descriptor, error);
     if (!renderer->pipeline_) return nullptr;
     renderer->sampler_ = device->newSamplerState(gpu::SamplerDescriptor::linearClamp());
