@@ -2,6 +2,8 @@
 
 namespace platform {
 
-const char* version() { return "0.1.0"; }
+const char* version() {
+    return "0.1.0";
+}
 
 }  // namespace platform

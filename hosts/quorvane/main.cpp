@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/PlatformVersion.h"
 #include "hosts/quorvane/DefaultsCommand.h"
 #include "hosts/quorvane/GlassCommand.h"
+#include "platform/PlatformVersion.h"
 
 namespace {
 

@@ -11,7 +11,9 @@ struct Color::Dynamic {
 };
 
 namespace {
-double clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
+double clamp01(double v) {
+    return std::clamp(v, 0.0, 1.0);
+}
 }  // namespace
 
 Color::Color(double red, double green, double blue, double alpha)

@@ -12,7 +12,7 @@ namespace base {
 // - pattern colours have no readable components (componentsReadable() is false).
 // White-based colours remember that they were made from a white level, as the phone's do.
 class Color {
-public:
+  public:
     Color() = default;  // the clear colour
     Color(double red, double green, double blue, double alpha = 1.0);
 
@@ -42,7 +42,7 @@ public:
 
     friend bool operator==(const Color& a, const Color& b);
 
-private:
+  private:
     struct Dynamic;
 
     double red_ = 0, green_ = 0, blue_ = 0, alpha_ = 0;

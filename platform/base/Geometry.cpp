@@ -12,16 +12,26 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kMax = std::numeric_limits<double>::max();
 }  // namespace
 
-Rect Rect::null() { return {kInf, kInf, 0, 0}; }
+Rect Rect::null() {
+    return {kInf, kInf, 0, 0};
+}
 
 // Large enough to hold everything, small enough that maxX() stays finite.
-Rect Rect::infinite() { return {-kMax / 2, -kMax / 2, kMax, kMax}; }
+Rect Rect::infinite() {
+    return {-kMax / 2, -kMax / 2, kMax, kMax};
+}
 
-bool Rect::isNull() const { return origin.x == kInf || origin.y == kInf; }
+bool Rect::isNull() const {
+    return origin.x == kInf || origin.y == kInf;
+}
 
-bool Rect::isInfinite() const { return *this == infinite(); }
+bool Rect::isInfinite() const {
+    return *this == infinite();
+}
 
-bool Rect::isEmpty() const { return isNull() || size.width == 0 || size.height == 0; }
+bool Rect::isEmpty() const {
+    return isNull() || size.width == 0 || size.height == 0;
+}
 
 Rect Rect::standardized() const {
     if (isNull()) return null();
@@ -37,14 +47,30 @@ Rect Rect::standardized() const {
     return r;
 }
 
-double Rect::minX() const { return standardized().origin.x; }
-double Rect::midX() const { return minX() + width() / 2; }
-double Rect::maxX() const { return minX() + width(); }
-double Rect::minY() const { return standardized().origin.y; }
-double Rect::midY() const { return minY() + height() / 2; }
-double Rect::maxY() const { return minY() + height(); }
-double Rect::width() const { return std::abs(size.width); }
-double Rect::height() const { return std::abs(size.height); }
+double Rect::minX() const {
+    return standardized().origin.x;
+}
+double Rect::midX() const {
+    return minX() + width() / 2;
+}
+double Rect::maxX() const {
+    return minX() + width();
+}
+double Rect::minY() const {
+    return standardized().origin.y;
+}
+double Rect::midY() const {
+    return minY() + height() / 2;
+}
+double Rect::maxY() const {
+    return minY() + height();
+}
+double Rect::width() const {
+    return std::abs(size.width);
+}
+double Rect::height() const {
+    return std::abs(size.height);
+}
 
 Rect Rect::intersection(const Rect& other) const {
     if (isNull() || other.isNull()) return null();

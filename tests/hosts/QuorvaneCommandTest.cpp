@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class QuorvaneCommand : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/quorvane-cli-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);

@@ -26,7 +26,8 @@ TEST(AffineTransform, ConcatAppliesTheReceiverFirst) {
 }
 
 TEST(AffineTransform, InverseUndoesAndSingularIsReturnedUnchanged) {
-    const auto t = AffineTransform::rotation(0.7).concat(AffineTransform::translation(3, -4)).scaled(2, 5);
+    const auto t =
+        AffineTransform::rotation(0.7).concat(AffineTransform::translation(3, -4)).scaled(2, 5);
     expectNear(t.inverted().apply(t.apply(Point{7, -2})), Point{7, -2});
     const auto singular = AffineTransform::scale(0, 1);
     EXPECT_FALSE(singular.isInvertible());
