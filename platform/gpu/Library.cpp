@@ -3,22 +3,10 @@
 #include <GLES3/gl3.h>
 
 #include "platform/gpu/Device.h"
+#include "platform/gpu/detail/GlInfoLog.h"
 #include "platform/gpu/detail/ProgramText.h"
 
 namespace gpu {
-
-namespace {
-
-std::string shaderLog(GLuint shader) {
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    std::string log(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0) glGetShaderInfoLog(shader, length, nullptr, log.data());
-    while (!log.empty() && (log.back() == '\0' || log.back() == '\n')) log.pop_back();
-    return log.empty() ? "unknown" : log;
-}
-
-}  // namespace
 
 Function::Function(std::shared_ptr<Device> device, detail::StageEntry entry, unsigned shader)
     : device_(std::move(device)),
@@ -50,7 +38,8 @@ std::shared_ptr<Library> Library::compile(std::shared_ptr<Device> device, std::s
         if (compiled != GL_TRUE) {
             if (error != nullptr) {
                 *error = std::string(entry.stage == ShaderStage::Vertex ? "vertex" : "fragment") +
-                         " stage '" + entry.name + "' failed to compile: " + shaderLog(shader);
+                         " stage '" + entry.name +
+                         "' failed to compile: " + detail::shaderInfoLog(shader);
             }
             glDeleteShader(shader);
             return nullptr;

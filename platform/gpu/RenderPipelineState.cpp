@@ -4,19 +4,11 @@
 
 #include "platform/gpu/Device.h"
 #include "platform/gpu/Library.h"
+#include "platform/gpu/detail/GlInfoLog.h"
 
 namespace gpu {
 
 namespace {
-
-std::string programLog(GLuint program) {
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::string log(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0) glGetProgramInfoLog(program, length, nullptr, log.data());
-    while (!log.empty() && (log.back() == '\0' || log.back() == '\n')) log.pop_back();
-    return log.empty() ? "unknown" : log;
-}
 
 RenderPipelineState::BufferLayout reflectBlock(GLuint program, GLuint block,
                                                const std::string& name) {
@@ -91,7 +83,7 @@ std::shared_ptr<RenderPipelineState> RenderPipelineState::build(
     glGetProgramiv(program, GL_LINK_STATUS, &linked);
     if (linked != GL_TRUE) {
         return fail("'" + vertex->name() + "' and '" + fragment->name() +
-                    "' failed to link: " + programLog(program));
+                    "' failed to link: " + detail::programInfoLog(program));
     }
     glDetachShader(program, vertex->glShaderName());
     glDetachShader(program, fragment->glShaderName());
