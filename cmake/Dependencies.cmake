@@ -12,3 +12,5 @@ pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET GLOBAL freetype2)
 pkg_check_modules(ICU REQUIRED IMPORTED_TARGET GLOBAL icu-i18n icu-uc)
 pkg_check_modules(EGL REQUIRED IMPORTED_TARGET GLOBAL egl)
 pkg_check_modules(GLESV2 REQUIRED IMPORTED_TARGET GLOBAL glesv2)
+# Scene scripts (header-only).
+find_package(nlohmann_json 3 REQUIRED)

@@ -17,6 +17,8 @@ packages=(
   fonts-inter-variable fonts-quicksand fonts-wqy-microhei
   # regenerating the variable clock font
   python3 python3-fonttools
+  # scene scripts
+  nlohmann-json3-dev
   # interactive preview and window tests
   libsdl2-dev xvfb
 )

@@ -9,6 +9,7 @@
 
 #include "hosts/quorvane/DefaultsCommand.h"
 #include "hosts/quorvane/GlassCommand.h"
+#include "hosts/quorvane/LockscreenCommand.h"
 #include "platform/PlatformVersion.h"
 
 namespace {
@@ -21,6 +22,10 @@ constexpr const char* kUsage =
     "                     read and change preference domains, as on the phone\n"
     "  glass [options]    render glass shaped like \"9:41\" over the built-in wallpaper into a\n"
     "                     PNG (quorvane glass --help lists the options)\n"
+    "  lockscreen [options]\n"
+    "                     run the home-screen host on a scene script and write its snapshots;\n"
+    "                     without --script, one picture of the lock screen into out/\n"
+    "                     (quorvane lockscreen --help lists the options)\n"
     "  --help             show this text\n"
     "  --version          show the version\n"
     "\n"
@@ -63,6 +68,10 @@ int main(int argc, char** argv) {
     if (command == "glass") {
         return runGlassCommand(std::vector<std::string>(args.begin() + 1, args.end()), deviceRoot,
                                std::cout, std::cerr);
+    }
+    if (command == "lockscreen") {
+        return runLockscreenCommand(std::vector<std::string>(args.begin() + 1, args.end()),
+                                    deviceRoot);
     }
     std::fprintf(stderr, "quorvane: unknown command '%s'\n\n%s", args[0].c_str(), kUsage);
     return 2;
