@@ -43,6 +43,11 @@ int runLockscreenCommand(const std::vector<std::string>& args, const std::string
         argv.insert(argv.end(), {"--output-dir", "out"});
     }
 
+    if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+        std::find(args.begin(), args.end(), "-h") != args.end()) {
+        std::printf("quorvane lockscreen runs the home-screen host (by default on its built-in scene,\n"
+                    "writing into out/); it takes the host's options:\n\n");
+    }
     std::vector<char*> raw;
     for (auto& arg : argv) raw.push_back(arg.data());
     raw.push_back(nullptr);

@@ -29,6 +29,33 @@ std::shared_ptr<ui::Label> passcodePrompt() {
     return label;
 }
 
+// The flashlight and camera buttons in the bottom corners and the home indicator between them.
+// They stay put while the pages scroll.
+void addQuickActions(ui::Window& window) {
+    using ui::AutoresizingMask;
+    constexpr double kButton = 50;
+    constexpr double kInset = 46;
+    const base::Size size = window.bounds().size;
+    const double y = size.height - 44 - kButton;
+    for (const bool left : {true, false}) {
+        auto button = ui::View::create(
+            {left ? kInset : size.width - kInset - kButton, y, kButton, kButton});
+        button->setBackgroundColor(base::Color::white(0, 0.32));
+        button->layer()->setCornerRadius(kButton / 2);
+        button->setAutoresizingMask(AutoresizingMask::FlexibleTopMargin |
+                                    (left ? AutoresizingMask::FlexibleRightMargin
+                                          : AutoresizingMask::FlexibleLeftMargin));
+        window.addSubview(button);
+    }
+    auto indicator = ui::View::create({(size.width - 134) / 2, size.height - 13, 134, 5});
+    indicator->setBackgroundColor(base::Color::white(1, 0.9));
+    indicator->layer()->setCornerRadius(2.5);
+    indicator->setAutoresizingMask(AutoresizingMask::FlexibleTopMargin |
+                                   AutoresizingMask::FlexibleLeftMargin |
+                                   AutoresizingMask::FlexibleRightMargin);
+    window.addSubview(indicator);
+}
+
 double lineHeightOf(const std::shared_ptr<ui::Label>& label) {
     return label && label->font() ? label->font()->lineHeight() : 0;
 }
@@ -144,6 +171,8 @@ void LockScreen::build(graphics::ImageRef wallpaper) {
     pages_->setAutoresizingMask(ui::AutoresizingMask::FlexibleWidth |
                                 ui::AutoresizingMask::FlexibleHeight);
     coverSheet_->addSubview(pages_);
+
+    addQuickActions(*coverSheet_);
 
     passcode_ = PasscodeBackgroundView::create(coverSheet_->bounds());
     passcode_->setBackgroundColor(base::Color::white(0, 0.55));
