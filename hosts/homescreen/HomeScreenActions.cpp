@@ -15,7 +15,7 @@
 const char* const kDefaultHomeScreenScene = R"({
   "comment": "The lock screen as it looks at start.",
   "steps": [
-    {"do": "snapshot", "file": "lockscreen.png"}
+    {"after": 1, "do": "snapshot", "file": "lockscreen.png"}
   ]
 })";
 

@@ -246,7 +246,12 @@ void LockScreen::updateClock() {
     auto timeLabel = this->timeLabel();
     auto dateLabel = this->dateLabel();
     if (!time.empty() && timeLabel->text() != time) timeLabel->setText(time);
-    if (!date.empty() && dateLabel->text() != date) dateLabel->setText(date);
+    // The date is set when the day's text changes, not whenever the label shows something else:
+    // code in the process may show the date in a form of its own.
+    if (!date.empty() && date != shownDate_) {
+        shownDate_ = date;
+        dateLabel->setText(date);
+    }
 }
 
 void LockScreen::scheduleMinuteUpdate() {

@@ -109,6 +109,7 @@ class LockScreen {
     std::shared_ptr<NotificationStructuredListViewController> listController_;
     std::shared_ptr<PasscodeBackgroundView> passcode_;
     std::shared_ptr<SecureAppWindow> camera_;
+    std::string shownDate_;
     // Lets the queued minute update find out that the lock screen is gone.
     std::shared_ptr<LockScreen*> self_;
 };
