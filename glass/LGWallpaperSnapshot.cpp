@@ -6,6 +6,7 @@
 #include "platform/runtime/Class.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Layer.h"
+#include "platform/ui/LayerTreeVersion.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowScene.h"
@@ -15,10 +16,22 @@ namespace {
 constexpr double kHeldInterval = 2.0;
 constexpr double kRetryInterval = 0.25;
 
+// What a capture drew: the same window, unchanged, at the same place and scale draws the same
+// picture again.
+struct CaptureKey {
+    const ui::Window* window = nullptr;
+    std::uint64_t treeVersion = 0;
+    base::Rect bounds;
+    base::Point origin;
+    double scale = 0;
+    friend bool operator==(const CaptureKey&, const CaptureKey&) = default;
+};
+
 struct SnapshotState {
     double lastAttempt = 0;  // media seconds; 0: never
     graphics::ImageRef image;
     base::Point origin;
+    CaptureKey captured;
 };
 
 SnapshotState& state() {
@@ -72,10 +85,16 @@ graphics::ImageRef LGCaptureWallpaperSnapshot() {
     std::shared_ptr<ui::Window> window = wallpaperWindow();
     if (!window || window->bounds().isEmpty()) return s.image;
     const base::Point origin = window->transformToScreen().apply(window->bounds()).origin;
+    // An unchanged wallpaper window gives the held image back instead of an equal new one: a new
+    // image object would cost every clock a texture upload, a blur and a frame.
+    const CaptureKey key{window.get(), ui::layerTreeVersion(*window->layer()), window->bounds(),
+                         origin, ui::Screen::main()->scale()};
+    if (s.image && key == s.captured) return s.image;
     graphics::ImageRef image = drawWindow(*window);
     if (!image) return s.image;
     s.image = image;
     s.origin = origin;
+    s.captured = key;
     return image;
 }
 

@@ -9,6 +9,8 @@
 // "_SBWallpaperSecureWindow" (or subclass) of the application's window scenes, else the first
 // "_SBWallpaperWindow". Captures are throttled on the media clock: within 2 s of the last attempt
 // while an image is held, or 0.25 s while none is, the held image is returned without drawing.
+// A capture of a window whose layer tree, place and scale have not changed since the held image
+// was drawn returns the held image too, so an unchanged wallpaper is never a new image.
 //
 // Main thread only.
 

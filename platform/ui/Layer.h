@@ -122,7 +122,14 @@ class Layer : public runtime::Object {
     // coordinate system (see Compositor.h).
     void renderInContext(graphics::Context& context) const;
 
-    void setNeedsDisplay() { needsDisplay_ = true; }
+    // The content drawn for the layer changed (text, a gradient…); it is drawn again.
+    void setNeedsDisplay() {
+        needsDisplay_ = true;
+        ++version_;
+    }
+    // Bumped by every change of the layer's own properties, contents, animations or content;
+    // see layerTreeVersion for a whole tree.
+    std::uint64_t version() const { return version_; }
     bool needsDisplay() const { return needsDisplay_; }
     void clearNeedsDisplay() { needsDisplay_ = false; }
 

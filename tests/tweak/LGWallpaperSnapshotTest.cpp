@@ -52,13 +52,16 @@ TEST_F(ClockTest, SnapshotIsThrottledTwoSecondsWhileHeldAQuarterSecondWhileNot) 
     auto first = LGCaptureWallpaperSnapshot();
     ASSERT_NE(first, nullptr);
 
-    // Held: the same image until two seconds after the last attempt.
+    // Held: the same image until two seconds after the last attempt, even when the wallpaper
+    // changed meanwhile; then a new one.
+    lock->secureWallpaperWindow()->imageView()->setImage(solid({0, 0, 1}));
     runUntilSeconds(2.2);
     EXPECT_EQ(LGCaptureWallpaperSnapshot(), first);
     runUntilSeconds(2.25);
     auto second = LGCaptureWallpaperSnapshot();
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, first);
+    EXPECT_EQ(centre(second).b, 255);
 
     // A failed capture keeps the held image and its origin.
     lock.reset();
@@ -98,4 +101,24 @@ TEST_F(ClockTest, CurrentWallpaperKeepsTheFirstImageForWhenCapturesFail) {
     runUntilSeconds(10);
     // The capture holds the last image; the clock never ends up without one.
     EXPECT_EQ(LGClockCurrentWallpaper(), first);
+}
+
+TEST_F(ClockTest, UnchangedWallpaperGivesTheHeldImageAgainSoNothingIsUploaded) {
+    // Regression: every capture made a new image of the same pixels, which each clock took for a
+    // new wallpaper (upload, blur, frame) every two seconds of an idle lock screen.
+    buildModern();
+    auto first = LGCaptureWallpaperSnapshot();
+    ASSERT_NE(first, nullptr);
+    runUntilSeconds(10);
+    lock->timeLabel()->setText("9:42");  // another window's change is no wallpaper change
+    EXPECT_EQ(LGCaptureWallpaperSnapshot(), first);
+    // The window moving, or its contents changing, are.
+    runUntilSeconds(20);
+    lock->secureWallpaperWindow()->setFrame({0, 10, 393, 852});
+    auto moved = LGCaptureWallpaperSnapshot();
+    EXPECT_NE(moved, first);
+    EXPECT_EQ(LGWallpaperSnapshotOrigin(), (base::Point{0, 10}));
+    runUntilSeconds(30);
+    lock->secureWallpaperWindow()->imageView()->setImage(solid({1, 1, 0}));
+    EXPECT_NE(LGCaptureWallpaperSnapshot(), moved);
 }
