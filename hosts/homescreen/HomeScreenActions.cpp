@@ -1,13 +1,20 @@
 #include "hosts/homescreen/HomeScreenActions.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
+#include <memory>
+#include <thread>
 
 #include "hosts/scene/SnapshotFile.h"
+#include "hosts/scene/ViewTreeDescription.h"
+#include "platform/dispatch/Queue.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/Time.h"
 #include "platform/dispatch/WallClock.h"
 #include "platform/notify/DarwinNotifyCenter.h"
+#include "platform/notify/NotificationCenter.h"
 #include "platform/prefs/PreferenceService.h"
 #include "platform/ui/FrameStepping.h"
 #include "platform/ui/Screen.h"
@@ -266,6 +273,52 @@ scene::ActionTable makeHomeScreenActions(const std::unique_ptr<lockscreen::LockS
             return scene::isSnapshotFileName(prefix + "-000.png")
                        ? std::string()
                        : "\"prefix\" must be a plain file name (letters, digits, '.', '-', '_')";
+        }));
+
+    table.add(action(
+        "describe", {{"file", ParamKind::String, true, 5, 128}}, lockScreen,
+        [outputDirectory](L& lock, const Step& step, std::string& error) {
+            lock.layoutIfNeeded();
+            return scene::writeWindowDescription(outputDirectory, stringParam(step, "file"), error);
+        },
+        [](const Json& step) -> std::string {
+            return scene::isDescriptionFileName(step.value("file", std::string()))
+                       ? std::string()
+                       : "\"file\" must be a plain name ending in .txt";
+        }));
+
+    // For scenes driven from outside: a file that says the host got this far, and a wait (on the
+    // real clock, bounded) for a notification another process posts.
+    table.add(action(
+        "mark", {{"file", ParamKind::String, true, 5, 128}}, lockScreen,
+        [outputDirectory](L&, const Step& step, std::string& error) {
+            return scene::writeSceneTextFile(outputDirectory, stringParam(step, "file"),
+                                             std::to_string(::getpid()) + "\n", error);
+        },
+        [](const Json& step) -> std::string {
+            return scene::isDescriptionFileName(step.value("file", std::string()))
+                       ? std::string()
+                       : "\"file\" must be a plain name ending in .txt";
+        }));
+
+    table.add(action(
+        "await", {{"name", ParamKind::String, true, 1, 1000}, {"timeout", ParamKind::Number, false, 0, 60}},
+        lockScreen, [](L&, const Step& step, std::string& error) {
+            auto seen = std::make_shared<bool>(false);
+            auto& center = notify::NotificationCenter::defaultCenter();
+            const auto token = center.addObserver(stringParam(step, "name"), nullptr,
+                                                  dispatch::Queue::main(),
+                                                  [seen](const notify::Notification&) { *seen = true; });
+            const auto deadline = std::chrono::steady_clock::now() +
+                                  std::chrono::duration<double>(numberParam(step, "timeout", 10));
+            while (!*seen && std::chrono::steady_clock::now() < deadline) {
+                if (!dispatch::RunLoop::main().runOnce()) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+            }
+            center.removeObserver(token);
+            if (!*seen) error = "\"" + stringParam(step, "name") + "\" did not arrive in time";
+            return *seen;
         }));
 
     return table;

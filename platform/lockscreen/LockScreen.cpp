@@ -18,7 +18,6 @@ namespace {
 constexpr double kWallpaperLevel = -2;
 constexpr double kSecureWallpaperLevel = -1;
 constexpr double kCoverSheetLevel = 0;
-constexpr double kCameraLevel = 1;
 
 std::shared_ptr<ui::Label> passcodePrompt() {
     auto label = ui::Label::create();
@@ -97,7 +96,7 @@ LockScreen::~LockScreen() {
     *self_ = nullptr;
     ui::Application::shared()->disconnectScene(scene_.get());
     for (const auto& window : std::initializer_list<std::shared_ptr<ui::Window>>{
-             camera_, coverSheet_, secureWallpaper_, wallpaper_}) {
+             coverSheet_, secureWallpaper_, wallpaper_}) {
         window->setHidden(true);
         window->setWindowScene(nullptr);
     }
@@ -183,31 +182,26 @@ void LockScreen::build(graphics::ImageRef wallpaper) {
     prompt->setAutoresizingMask(ui::AutoresizingMask::FlexibleWidth);
     passcode_->addSubview(prompt);
 
-    // Pass 4: the camera's window, hidden until the camera opens.
-    camera_ = SecureAppWindow::create(bounds);
-    camera_->setWindowLevel(kCameraLevel);
-    camera_->setWindowScene(scene_);
-    auto viewfinder = CameraViewfinderView::create(camera_->bounds());
-    viewfinder->setBackgroundColor(base::Color::black());
-    auto controllerView = CameraPreviewViewControllerView::create(viewfinder->bounds());
+    // Pass 4: the camera, which slides over the cover sheet when opened.
+    camera_ = CameraViewfinderView::create(coverSheet_->bounds());
+    camera_->setBackgroundColor(base::Color::black());
+    auto controllerView = CameraPreviewViewControllerView::create(camera_->bounds());
     auto preview = CameraPreviewView::create(
         {0, bounds.size.height * 0.12, bounds.size.width, bounds.size.height * 0.66});
     preview->setBackgroundColor(base::Color(0.16, 0.18, 0.2));
-    auto fullscreen = CameraFullscreenViewfinderView::create(viewfinder->bounds());
+    auto fullscreen = CameraFullscreenViewfinderView::create(camera_->bounds());
     for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{
-             viewfinder, controllerView, fullscreen}) {
+             camera_, controllerView, fullscreen}) {
         view->setAutoresizingMask(ui::AutoresizingMask::FlexibleWidth |
                                   ui::AutoresizingMask::FlexibleHeight);
     }
     controllerView->addSubview(preview);
-    viewfinder->addSubview(controllerView);
-    viewfinder->addSubview(fullscreen);
-    camera_->addSubview(viewfinder);
+    camera_->addSubview(controllerView);
+    camera_->addSubview(fullscreen);
 
     wallpaper_->makeKeyAndVisible();
     secureWallpaper_->makeKeyAndVisible();
     coverSheet_->makeKeyAndVisible();
-    camera_->setHidden(true);
 
     updateClock();
     layoutIfNeeded();
@@ -299,13 +293,18 @@ void LockScreen::setPasscodeVisible(bool visible) {
 
 void LockScreen::setCameraOpen(bool open) {
     if (open == isCameraOpen()) return;
-    camera_->setHidden(!open);
+    if (open) {
+        camera_->setFrame(coverSheet_->bounds());
+        coverSheet_->addSubview(camera_);
+    } else {
+        camera_->removeFromSuperview();
+    }
 }
 
 void LockScreen::setScreenSize(base::Size size) {
     if (!(size.width > 0) || !(size.height > 0)) return;
     for (const auto& window : std::initializer_list<std::shared_ptr<ui::Window>>{
-             wallpaper_, secureWallpaper_, coverSheet_, camera_}) {
+             wallpaper_, secureWallpaper_, coverSheet_}) {
         window->setFrame({0, 0, size.width, size.height});
     }
     scene_->setInterfaceOrientation(size.width > size.height
@@ -316,7 +315,7 @@ void LockScreen::setScreenSize(base::Size size) {
 
 void LockScreen::layoutIfNeeded() {
     for (const auto& window : std::initializer_list<std::shared_ptr<ui::Window>>{
-             wallpaper_, secureWallpaper_, coverSheet_, camera_}) {
+             wallpaper_, secureWallpaper_, coverSheet_}) {
         window->layoutIfNeeded();
     }
 }

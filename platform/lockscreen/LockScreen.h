@@ -25,8 +25,9 @@ namespace lockscreen {
 //   │        15:   SBFLockScreenDateView ─ SBUILegibilityLabel ─ UILabel,
 //   │                                    └ SBFLockScreenDateSubtitleDateView ─ UILabel
 //   │        and the view of NCNotificationStructuredListViewController ─ NCNotificationListView
-//   │   └─ CSPasscodeBackgroundView while the passcode is asked for
-//   └─ SBSecureWindow ─ CAMViewfinderView … while the camera is open
+//   │   ├─ CSPasscodeBackgroundView while the passcode is asked for
+//   │   └─ CAMViewfinderView ─ CAMPreviewViewControllerView ─ CAMPreviewView … while the camera
+//   │      is open
 //
 // The system's behaviour that code in the process relies on: the time label hears setFont: once
 // built and setText: at every minute of the wall clock; frames reach the clock, the date line and
@@ -67,7 +68,7 @@ class LockScreen {
         return listController_->listView();
     }
     const std::shared_ptr<PasscodeBackgroundView>& passcodeView() const { return passcode_; }
-    const std::shared_ptr<SecureAppWindow>& cameraWindow() const { return camera_; }
+    const std::shared_ptr<CameraViewfinderView>& cameraView() const { return camera_; }
 
     void setWallpaper(graphics::ImageRef wallpaper);
     // Re-reads the wall clock into the time and date labels (setText: only when they change).
@@ -83,7 +84,7 @@ class LockScreen {
     void setPasscodeVisible(bool visible);
     bool isPasscodeVisible() const { return passcode_->superview() != nullptr; }
     void setCameraOpen(bool open);
-    bool isCameraOpen() const { return !camera_->isHidden(); }
+    bool isCameraOpen() const { return camera_->superview() != nullptr; }
 
     // A new screen size (a rotation or a resized screen): every window takes it and lays out.
     void setScreenSize(base::Size size);
@@ -108,7 +109,7 @@ class LockScreen {
     std::shared_ptr<LockScreenDateView> dateView_;
     std::shared_ptr<NotificationStructuredListViewController> listController_;
     std::shared_ptr<PasscodeBackgroundView> passcode_;
-    std::shared_ptr<SecureAppWindow> camera_;
+    std::shared_ptr<CameraViewfinderView> camera_;
     std::string shownDate_;
     // Lets the queued minute update find out that the lock screen is gone.
     std::shared_ptr<LockScreen*> self_;

@@ -7,7 +7,6 @@ namespace lockscreen {
 QV_DEFINE_CLASS(WallpaperWindow, "_SBWallpaperWindow");
 QV_DEFINE_CLASS(WallpaperSecureWindow, "_SBWallpaperSecureWindow");
 QV_DEFINE_CLASS(CoverSheetWindow, "SBCoverSheetWindow");
-QV_DEFINE_CLASS(SecureAppWindow, "SBSecureWindow");
 QV_DEFINE_CLASS(CoverSheetScrollView, "CSScrollView");
 QV_DEFINE_CLASS(CoverSheetPageView, "CSCoverSheetPageView");
 
@@ -44,10 +43,6 @@ void WallpaperWindow::layoutImageView() {
 
 std::shared_ptr<CoverSheetWindow> CoverSheetWindow::create(const base::Rect& frame) {
     return std::make_shared<CoverSheetWindow>(frame);
-}
-
-std::shared_ptr<SecureAppWindow> SecureAppWindow::create(const base::Rect& frame) {
-    return std::make_shared<SecureAppWindow>(frame);
 }
 
 // ---- CoverSheetScrollView -----------------------------------------------------------------------

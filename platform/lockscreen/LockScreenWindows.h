@@ -52,16 +52,6 @@ class CoverSheetWindow : public ui::Window {
     static std::shared_ptr<CoverSheetWindow> create(const base::Rect& frame);
 };
 
-// The window the camera opens in, above the lock screen ("SBSecureWindow").
-class SecureAppWindow : public ui::Window {
-    QV_OBJECT(SecureAppWindow, ui::Window);
-
-  public:
-    SecureAppWindow() = default;
-    explicit SecureAppWindow(const base::Rect& frame) : ui::Window(frame) {}
-    static std::shared_ptr<SecureAppWindow> create(const base::Rect& frame);
-};
-
 // The lock screen's horizontally paging scroll view ("CSScrollView"): three pages side by side
 // (widgets, the main page with the clock, the camera's page), starting on the middle one.
 class CoverSheetScrollView : public ui::ScrollView {

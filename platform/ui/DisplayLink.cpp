@@ -1,5 +1,7 @@
 #include "platform/ui/DisplayLink.h"
 
+#include <atomic>
+
 #include <algorithm>
 #include <cmath>
 
@@ -86,6 +88,14 @@ void DisplayLink::scheduleNext() {
     timer_->setFireTime(detail::frameTime(next, fps));
 }
 
+namespace {
+std::atomic<std::uint64_t> gTotalTicks{0};
+}  // namespace
+
+std::uint64_t DisplayLink::totalTickCount() {
+    return gTotalTicks.load(std::memory_order_relaxed);
+}
+
 void DisplayLink::tick(dispatch::Nanos scheduled) {
     if (!valid_ || paused_) return;
     timestamp_ = dispatch::secondsFromNanos(scheduled);
@@ -97,6 +107,7 @@ void DisplayLink::tick(dispatch::Nanos scheduled) {
     targetTimestamp_ = dispatch::secondsFromNanos(detail::frameTime(next, fps));
     timer_->setFireTime(detail::frameTime(next, fps));
     std::shared_ptr<DisplayLink> keep = runtime::retained(this);
+    gTotalTicks.fetch_add(1, std::memory_order_relaxed);
     if (std::shared_ptr<const Callback> callback = callback_) (*callback)(*this);
 }
 

@@ -27,6 +27,9 @@ class DisplayLink : public runtime::Object {
 
     // nullptr when the callback is empty.
     static std::shared_ptr<DisplayLink> create(Callback callback);
+    // How many times any display link of the process called its callback: what an idle screen
+    // costs, for benchmarks and scene descriptions.
+    static std::uint64_t totalTickCount();
 
     // Schedules the link in `mode` (Common: in every mode, so it ticks during tracking). Only
     // the main loop runs display links. Adding an invalidated link does nothing.

@@ -106,10 +106,15 @@ TEST_F(ClockTest, PasscodeOfAnySizeAndLargeCameraViewsBlockTheHostSmallOnesDoNot
     EXPECT_FALSE(LGClockIsHostBlocked(clock));
 }
 
-TEST_F(ClockTest, TheCameraWindowDoesNotBlockTheCoverSheetsClock) {
-    // The camera opens in a window of its own: the walk covers the host's window only.
+TEST_F(ClockTest, TheOpenCameraBlocksTheClockAndOtherWindowsDoNot) {
     buildModern();
     lock->setCameraOpen(true);
+    EXPECT_TRUE(LGClockIsHostBlocked(lock->clockView()));
+    lock->setCameraOpen(false);
+    // A viewfinder in another window is not over the clock's window.
+    auto other = ui::Window::create(ui::Screen::main()->bounds());
+    other->addSubview(makeView("CAMViewfinderView", other->bounds()));
+    other->makeKeyAndVisible();
     EXPECT_FALSE(LGClockIsHostBlocked(lock->clockView()));
 }
 

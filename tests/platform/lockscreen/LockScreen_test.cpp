@@ -156,7 +156,7 @@ TEST_F(LockScreenTest, WindowsAreTheWallpaperWindowsBelowTheCoverSheetInAConnect
     EXPECT_TRUE(isKindOf(windows[1], "_SBWallpaperWindow"));
     EXPECT_LT(windows[1]->windowLevel(), lock->coverSheetWindow()->windowLevel());
     EXPECT_EQ(lock->coverSheetWindow()->frame(), (Rect{0, 0, 1024, 1366}));
-    EXPECT_TRUE(lock->cameraWindow()->isHidden());
+    EXPECT_FALSE(lock->isCameraOpen());
 
     // Gone with the lock screen.
     auto scene = lock->scene();
@@ -270,15 +270,17 @@ TEST_F(LockScreenTest, PagesScrollTheClockAcrossTheScreenAndAnimatedScrollsMoveE
     EXPECT_EQ(inWindow(lock->clockView()).minX(), 0);
 }
 
-TEST_F(LockScreenTest, CameraOpensAboveTheLockScreenWithFullScreenViewfinder) {
+TEST_F(LockScreenTest, CameraOpensOverTheCoverSheetWithAFullScreenViewfinder) {
     build(ui::DeviceProfile::standardPhone());
     lock->setCameraOpen(true);
     ASSERT_TRUE(lock->isCameraOpen());
-    const auto& subviews = lock->cameraWindow()->subviews();
-    ASSERT_FALSE(subviews.empty());
-    EXPECT_EQ(subviews[0]->className(), "CAMViewfinderView");
-    EXPECT_EQ(inWindow(subviews[0]), (Rect{0, 0, 390, 844}));
-    EXPECT_GT(lock->cameraWindow()->windowLevel(), lock->coverSheetWindow()->windowLevel());
+    auto camera = lock->cameraView();
+    EXPECT_EQ(camera->className(), "CAMViewfinderView");
+    EXPECT_EQ(camera->superview(), lock->coverSheetWindow());
+    EXPECT_EQ(lock->coverSheetWindow()->subviews().back(), camera);
+    EXPECT_EQ(inWindow(camera), (Rect{0, 0, 390, 844}));
+    EXPECT_EQ(camera->subviews()[0]->subviews()[0]->className(), "CAMPreviewView");
     lock->setCameraOpen(false);
-    EXPECT_TRUE(lock->cameraWindow()->isHidden());
+    EXPECT_FALSE(lock->isCameraOpen());
+    EXPECT_EQ(camera->superview(), nullptr);
 }
