@@ -287,8 +287,10 @@ void LockScreen::setPasscodeVisible(bool visible) {
     } else {
         passcode_->removeFromSuperview();
     }
-    // The passcode entry takes the clock's place: the stock clock fades out under it.
+    // The passcode entry takes the clock's place: the stock clock fades out under it, and the
+    // cover sheet lays its clock out again for the new state.
     timeLabel()->setAlpha(visible ? 0.0 : 1.0);
+    clockView()->setNeedsLayout();
 }
 
 void LockScreen::setCameraOpen(bool open) {
@@ -299,6 +301,7 @@ void LockScreen::setCameraOpen(bool open) {
     } else {
         camera_->removeFromSuperview();
     }
+    clockView()->setNeedsLayout();
 }
 
 void LockScreen::setScreenSize(base::Size size) {

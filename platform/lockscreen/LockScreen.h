@@ -33,7 +33,7 @@ namespace lockscreen {
 // built and setText: at every minute of the wall clock; frames reach the clock, the date line and
 // the list from their superview's layoutSubviews; the list controller hears the layout callbacks
 // around its view's layout; showing the passcode dims the stock clock with setAlpha: and hiding
-// it restores it.
+// it restores it; the passcode and the camera coming and going lay the clock out again.
 //
 // Main thread only. The lock screen keeps its windows alive; destroying it takes them down.
 class LockScreen {
