@@ -5,6 +5,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset default
 cmake --build --preset default
-# The main job: the glass clock "9:41" over the built-in wallpaper, rendered on the GPU (Mesa's
-# software rasteriser when there is none) into a PNG.
-./build/hosts/quorvane/quorvane glass --output out/glass.png
+# The main job: the home-screen host with the tweak loaded from the build's device tree, on its
+# built-in scene: the lock screen of a modern phone with the glass clock, rendered on the GPU
+# (Mesa's software rasteriser when there is none), written to out/lockscreen.png.
+./build/hosts/quorvane/quorvane lockscreen --output-dir out

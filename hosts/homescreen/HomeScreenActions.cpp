@@ -19,13 +19,6 @@
 #include "platform/ui/FrameStepping.h"
 #include "platform/ui/Screen.h"
 
-const char* const kDefaultHomeScreenScene = R"({
-  "comment": "The lock screen as it looks at start.",
-  "steps": [
-    {"after": 1, "do": "snapshot", "file": "lockscreen.png"}
-  ]
-})";
-
 namespace {
 
 using scene::Json;

@@ -24,6 +24,3 @@
 //   frames        count, prefix: one snapshot per screen refresh, "<prefix>-000.png" …
 scene::ActionTable makeHomeScreenActions(const std::unique_ptr<lockscreen::LockScreen>& lockScreen,
                                          const std::string& outputDirectory);
-
-// The built-in scene: one picture of the lock screen, "lockscreen.png".
-extern const char* const kDefaultHomeScreenScene;

@@ -22,14 +22,18 @@ const char* const kHomeScreenUsage =
     "  --time TIME           the clock at start, \"YYYY-MM-DD HH:MM\" (default 2026-12-07 09:41),\n"
     "                        or \"now\" for the machine's time\n"
     "  --script FILE         run this scene script on a manual clock, then exit\n"
-    "  --default-scene       run the built-in scene (one picture of the lock screen), then exit\n"
+    "  --scene NAME          run a built-in scene, then exit: picture (lockscreen.png, a second\n"
+    "                        after start) or frames (PNG frames of a scroll and of a\n"
+    "                        notification arriving)\n"
+    "  --default-scene       the same as --scene picture\n"
+    "  --notifications N     sample notifications shown in the picture scene (0 to 6)\n"
     "  -o, --output-dir DIR  where snapshots are written (default: the current directory)\n"
     "  --bundle-id ID        the bundle identifier to play (default com.apple.springboard)\n"
     "  --no-tweaks           load no tweaks\n"
     "  -h, --help            show this text\n"
     "  --version             show the version\n"
     "\n"
-    "Without --script or --default-scene the host stays up until it is interrupted.\n";
+    "Without --script, --scene or --default-scene the host stays up until it is interrupted.\n";
 
 namespace {
 
@@ -87,6 +91,7 @@ std::optional<HomeScreenOptions> parseHomeScreenOptions(const std::vector<std::s
     std::string appearance;
     std::string version;
     std::string time;
+    std::string notifications;
     bool sawScript = false;
     bool sawDefault = false;
     const std::map<std::string, std::string*> valued = {
@@ -95,7 +100,8 @@ std::optional<HomeScreenOptions> parseHomeScreenOptions(const std::vector<std::s
         {"--appearance", &appearance},    {"--locale", &o.locale},
         {"--time-zone", &o.timeZone},     {"--time", &time},
         {"--script", &o.script},          {"--output-dir", &o.outputDirectory},
-        {"-o", &o.outputDirectory},       {"--bundle-id", &o.bundleIdentifier}};
+        {"-o", &o.outputDirectory},       {"--bundle-id", &o.bundleIdentifier},
+        {"--scene", &o.scene},            {"--notifications", &notifications}};
     std::map<std::string, bool> seen;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -131,6 +137,7 @@ std::optional<HomeScreenOptions> parseHomeScreenOptions(const std::vector<std::s
         seen[arg == "-o" ? "--output-dir" : arg] = true;
         *it->second = args[++i];
         if (arg == "--script") sawScript = true;
+        if (arg == "--scene") sawDefault = true;
         if (it->second->empty()) {
             fail(err, arg + " needs a non-empty value");
             return std::nullopt;
@@ -138,12 +145,23 @@ std::optional<HomeScreenOptions> parseHomeScreenOptions(const std::vector<std::s
     }
 
     if (sawScript && sawDefault) {
-        fail(err, "--script and --default-scene exclude each other");
+        fail(err, "--script and a built-in scene exclude each other");
         return std::nullopt;
     }
     o.mode = sawScript    ? HomeScreenOptions::Mode::Script
-             : sawDefault ? HomeScreenOptions::Mode::DefaultScene
+             : sawDefault ? HomeScreenOptions::Mode::BuiltInScene
                           : HomeScreenOptions::Mode::StayUp;
+    if (o.scene != "picture" && o.scene != "frames") {
+        fail(err, "--scene must be picture or frames (got '" + o.scene + "')");
+        return std::nullopt;
+    }
+    if (!notifications.empty()) {
+        if (notifications.size() != 1 || notifications[0] < '0' || notifications[0] > '6') {
+            fail(err, "--notifications must be a number from 0 to 6 (got '" + notifications + "')");
+            return std::nullopt;
+        }
+        o.notifications = notifications[0] - '0';
+    }
     if (!device.empty()) {
         auto profile = ui::DeviceProfile::named(device);
         if (!profile) {

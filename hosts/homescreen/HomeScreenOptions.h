@@ -21,8 +21,10 @@ struct HomeScreenOptions {
     std::optional<std::string> startTime = "2026-12-07 09:41";
     std::string bundleIdentifier = "com.apple.springboard";
     bool loadTweaks = true;
-    enum class Mode { StayUp, Script, DefaultScene } mode = Mode::StayUp;
+    enum class Mode { StayUp, Script, BuiltInScene } mode = Mode::StayUp;
     std::string script;
+    std::string scene = "picture";  // the built-in scene's name
+    int notifications = 0;          // sample notifications in the "picture" scene
     std::string outputDirectory = ".";
     bool help = false;
     bool version = false;

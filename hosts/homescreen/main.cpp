@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "assets/wallpapers/QuorvaneWallpaper.h"
+#include "hosts/homescreen/BuiltInScenes.h"
 #include "hosts/homescreen/HomeScreenActions.h"
 #include "hosts/homescreen/HomeScreenOptions.h"
 #include "platform/PlatformVersion.h"
@@ -124,8 +125,9 @@ int main(int argc, char** argv) {
     std::optional<scene::Script> script;
     if (options->mode == HomeScreenOptions::Mode::Script) {
         script = scene::loadScript(options->script, actions, error);
-    } else if (options->mode == HomeScreenOptions::Mode::DefaultScene) {
-        script = scene::parseScript(kDefaultHomeScreenScene, "built-in scene", actions, error);
+    } else if (options->mode == HomeScreenOptions::Mode::BuiltInScene) {
+        script = scene::parseScript(builtInScene(options->scene, options->notifications),
+                                    "built-in scene " + options->scene, actions, error);
     }
     if (options->mode != HomeScreenOptions::Mode::StayUp && !script) {
         std::cerr << "homescreen: " << error << "\n";

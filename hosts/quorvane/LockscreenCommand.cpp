@@ -30,14 +30,16 @@ int runLockscreenCommand(const std::vector<std::string>& args, const std::string
     const bool wantsHelp = std::any_of(args.begin(), args.end(), [](const std::string& a) {
         return a == "--help" || a == "-h" || a == "--version";
     });
-    const bool hasScript = std::find(args.begin(), args.end(), "--script") != args.end();
+    const bool hasScript = std::find(args.begin(), args.end(), "--script") != args.end() ||
+                           std::find(args.begin(), args.end(), "--scene") != args.end() ||
+                           std::find(args.begin(), args.end(), "--default-scene") != args.end();
     const bool hasRoot = std::find(args.begin(), args.end(), "--device-root") != args.end();
 
     std::vector<std::string> argv = {"homescreen"};
     if (!hasRoot) argv.insert(argv.end(), {"--device-root", deviceRoot});
     if (!hasScript && !wantsHelp) argv.push_back("--default-scene");
     argv.insert(argv.end(), args.begin(), args.end());
-    if (!hasScript && !wantsHelp &&
+    if (!wantsHelp &&
         std::find(args.begin(), args.end(), "--output-dir") == args.end() &&
         std::find(args.begin(), args.end(), "-o") == args.end()) {
         argv.insert(argv.end(), {"--output-dir", "out"});
