@@ -33,7 +33,8 @@ const char* const kHomeScreenUsage =
     "  -h, --help            show this text\n"
     "  --version             show the version\n"
     "\n"
-    "Without --script, --scene or --default-scene the host stays up until it is interrupted.\n";
+    "Without --script, --scene or --default-scene the host stays up until it is interrupted;\n"
+    "SIGUSR1 makes it write its windows' view trees to state.txt in the output folder.\n";
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include "hosts/homescreen/BuiltInScenes.h"
 #include "hosts/homescreen/HomeScreenActions.h"
 #include "hosts/homescreen/HomeScreenOptions.h"
+#include "hosts/scene/ViewTreeDescription.h"
 #include "platform/PlatformVersion.h"
 #include "platform/base/DeviceRoot.h"
 #include "platform/base/ProcessInfo.h"
@@ -32,9 +33,14 @@
 namespace {
 
 volatile std::sig_atomic_t gStopRequested = 0;
+volatile std::sig_atomic_t gDescribeRequested = 0;
 
 void requestStop(int) {
     gStopRequested = 1;
+}
+
+void requestDescription(int) {
+    gDescribeRequested = 1;
 }
 
 // The folders a phone has, so that the log and preference files appear where programs look.
@@ -155,7 +161,16 @@ int main(int argc, char** argv) {
     } else {
         std::signal(SIGINT, requestStop);
         std::signal(SIGTERM, requestStop);
-        while (!gStopRequested) dispatch::RunLoop::main().runFor(dispatch::milliseconds(250));
+        std::signal(SIGUSR1, requestDescription);
+        while (!gStopRequested) {
+            dispatch::RunLoop::main().runFor(dispatch::milliseconds(250));
+            if (gDescribeRequested) {
+                gDescribeRequested = 0;
+                if (!scene::writeWindowDescription(options->outputDirectory, "state.txt", error)) {
+                    std::cerr << "homescreen: " << error << "\n";
+                }
+            }
+        }
     }
     lockScreen.reset();
     return status;
