@@ -27,7 +27,7 @@ LockScreenLayout LockScreenLayout::forPage(base::Size page, ui::UserInterfaceIdi
     const double shortSide = std::min(page.width, page.height);
     const double ceiling = idiom == ui::UserInterfaceIdiom::Pad ? 150 : 112;
     if (modern) {
-        layout.timeFontSize = std::round(std::clamp(shortSide * 0.25, 48.0, ceiling));
+        layout.timeFontSize = std::round(std::clamp(shortSide * 0.2, 48.0, ceiling));
         layout.timeFontWeight = text::FontWeight::Heavy;
         layout.dateFontSize = 20;
     } else {

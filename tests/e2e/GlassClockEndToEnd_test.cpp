@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -136,8 +137,13 @@ TEST_F(GlassClock, TheStockDigitsGiveWayToGlassDigitsInTheirPlace) {
     auto stock = picture("stock.png");
     auto glass = picture("clock.png");
     ASSERT_TRUE(stock && glass);
-    const int top = int(numberAfter(label[0], "frame=(0,") * 3);
-    const int bottom = top + 119 * 3;
+    // frame=(x,y,width,height) of the label, in points; the pictures are at 3x.
+    double x = 0, y = 0, width = 0, height = 0;
+    ASSERT_EQ(std::sscanf(label[0].c_str() + label[0].find("frame=("), "frame=(%lf,%lf,%lf,%lf)", &x,
+                          &y, &width, &height),
+              4);
+    const int top = int(y * 3);
+    const int bottom = int((y + height) * 3);
     const int stockWhite = whitePixels(*stock, top, bottom);
     EXPECT_GT(stockWhite, 20000);
     EXPECT_LT(whitePixels(*glass, top, bottom), stockWhite / 10);

@@ -103,7 +103,7 @@ TEST_F(LockScreenTest, ModernClockIsAProminentTimeViewWithAnAnimatingLabelUnderT
     EXPECT_TRUE(isKindOf(time, "UILabel"));
     EXPECT_EQ(time->superview().get(), clock.get());
     EXPECT_EQ(time->text(), "9:41");
-    EXPECT_GE(time->font()->pointSize(), 90);
+    EXPECT_GE(time->font()->pointSize(), 70);
     EXPECT_EQ(lock->dateLineView()->className(), "CSProminentSubtitleDateView");
     EXPECT_EQ(lock->dateLabel()->text(), "Monday, December 7");
 
