@@ -25,7 +25,8 @@ double dateLineOffset() {
 
 bool isDateLabel(const ui::View* view) {
     return view != nullptr && view->isKindOfClass(ui::Label::staticClass()) &&
-           (LGViewHasAncestorNamed(view, kLegacyDateLine) || LGViewHasAncestorNamed(view, kModernDateLine));
+           (LGViewHasAncestorNamed(view, kLegacyDateLine) ||
+            LGViewHasAncestorNamed(view, kModernDateLine));
 }
 
 // One formatter for the process, set up again at every use: the locale or zone may change.
@@ -59,7 +60,8 @@ void LGClockPlaceLegacyDateLine(const std::shared_ptr<ui::View>& dateLine) {
     const base::Rect lineRect = lineParent->convertRect(dateLine->frame(), container.get());
     // Rounded first, halves away from zero; the offset is taken off afterwards.
     const double x = std::round(hostRect.midX() - 0.5 * lineRect.width());
-    const double y = std::round(hostRect.minY() - lineRect.height() + kBelowHostTop) - dateLineOffset();
+    const double y =
+        std::round(hostRect.minY() - lineRect.height() + kBelowHostTop) - dateLineOffset();
     const base::Rect placed{x, y, lineRect.width(), lineRect.height()};
     dateLine->setFrame(container->convertRect(placed, lineParent.get()));
     lineParent->bringSubviewToFront(dateLine.get());

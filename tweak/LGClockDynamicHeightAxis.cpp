@@ -21,8 +21,10 @@ constexpr int kSearchRounds = 8;
 
 double LGClockDynamicHeightAxis(const std::shared_ptr<ui::Label>& label,
                                 const std::shared_ptr<ui::View>& host,
-                                const std::shared_ptr<ui::View>& container, const base::Rect& rect) {
-    const double h = LGPrefsDouble(kLGClockVariableFontHeightKey, kLGClockVariableFontDefaultHeight);
+                                const std::shared_ptr<ui::View>& container,
+                                const base::Rect& rect) {
+    const double h =
+        LGPrefsDouble(kLGClockVariableFontHeightKey, kLGClockVariableFontDefaultHeight);
     const bool modern = LGClockIsModernHost(host.get());
     const bool legacyVariable =
         LGClockIsLegacyHost(host.get()) &&
@@ -30,7 +32,8 @@ double LGClockDynamicHeightAxis(const std::shared_ptr<ui::Label>& label,
 
     // Pass 1: whether the height axis applies at all.
     if (!label || label->text().empty() || !(modern || legacyVariable)) return h;
-    if (modern && !LGPrefsBool(kLGClockVariableFontEnabledKey, kLGClockVariableFontEnabledDefault)) {
+    if (modern &&
+        !LGPrefsBool(kLGClockVariableFontEnabledKey, kLGClockVariableFontEnabledDefault)) {
         return h;
     }
     LGClockRegisterVariableFont();
@@ -43,10 +46,10 @@ double LGClockDynamicHeightAxis(const std::shared_ptr<ui::Label>& label,
     // Pass 2: where the glyphs end at a given height.
     const std::string& text = label->text();
     const text::FontRef font = label->font() ? label->font() : LGClockFallbackFont();
-    const double size = std::max(
-        font->pointSize() *
-            LGPrefsDouble(kLGClockVariableFontSizeScaleKey, kLGClockVariableFontDefaultSizeScale),
-        1.0);
+    const double size =
+        std::max(font->pointSize() * LGPrefsDouble(kLGClockVariableFontSizeScaleKey,
+                                                   kLGClockVariableFontDefaultSizeScale),
+                 1.0);
     const double topInset = label->bounds().minY();
     const std::function<double(double)> bottom = [&](double v) {
         const text::FontRef variable = LGClockVariableFont(size, v);
@@ -70,6 +73,9 @@ double LGClockDynamicHeightAxis(const std::shared_ptr<ui::Label>& label,
 
 base::Rect LGClockEvenRect(const base::Rect& rect) {
     if (rect.isNull() || rect.isInfinite()) return rect;
-    auto even = [](double value) { return std::isfinite(value) ? 2 * std::round(value / 2) : value; };
-    return {even(rect.origin.x), even(rect.origin.y), even(rect.size.width), even(rect.size.height)};
+    auto even = [](double value) {
+        return std::isfinite(value) ? 2 * std::round(value / 2) : value;
+    };
+    return {even(rect.origin.x), even(rect.origin.y), even(rect.size.width),
+            even(rect.size.height)};
 }

@@ -22,7 +22,8 @@ std::string legacyStyle() {
 
 // The legacy clock's system font at `size`, in the rounded design for style "rounded".
 text::FontRef legacySystemFont(double size, const std::string& style) {
-    const double weight = LGPrefsDouble(kLGClockLegacyFontWeightKey, kLGClockLegacyFontWeightDefault);
+    const double weight =
+        LGPrefsDouble(kLGClockLegacyFontWeightKey, kLGClockLegacyFontWeightDefault);
     text::FontRef font = text::Font::systemFont(size, weight);
     if (style == "rounded" && font) {
         if (auto rounded = font->descriptor().withDesign(text::FontDesign::Rounded)) {
@@ -55,7 +56,8 @@ text::FontRef LGClockDisplayFont(const ui::Label* label, const ui::View* host) {
 
     // Pass 1: the legacy styles drawn in the system font.
     if (legacy && style != "ios26") {
-        const double boost = LGPrefsDouble(kLGClockLegacySizeBoostKey, kLGClockLegacySizeBoostDefault);
+        const double boost =
+            LGPrefsDouble(kLGClockLegacySizeBoostKey, kLGClockLegacySizeBoostDefault);
         return legacySystemFont(std::max(baseSize * boost, kLegacyMinimumSize), style);
     }
     // Pass 2: the variable font, for the legacy "ios26" style and any other host while it is on.
@@ -74,7 +76,8 @@ text::FontRef LGClockDisplayFont(const ui::Label* label, const ui::View* host) {
 }
 
 base::Color LGClockTintColor(const ui::View* view) {
-    const std::string mode = LGPrefsString(kLGClockTintOverrideModeKey, kLGClockTintOverrideModeDefault);
+    const std::string mode =
+        LGPrefsString(kLGClockTintOverrideModeKey, kLGClockTintOverrideModeDefault);
     const double light = LGPrefsDouble(kLGClockLightTintAlphaKey, kLGClockLightTintAlphaDefault);
     const double dark = LGPrefsDouble(kLGClockDarkTintAlphaKey, kLGClockDarkTintAlphaDefault);
     if (mode == "dark") return base::Color::white(0, dark);

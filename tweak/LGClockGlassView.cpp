@@ -106,7 +106,8 @@ bool LGClockGlassView::lg_updateWallpaperSourceIfNeeded() {
         changed = true;
     }
     const base::Point glassOrigin = glassView_ ? glassView_->wallpaperOrigin() : origin;
-    if (hasCachedWallpaperOrigin_ && near(cachedWallpaperOrigin_, origin) && near(glassOrigin, origin)) {
+    if (hasCachedWallpaperOrigin_ && near(cachedWallpaperOrigin_, origin) &&
+        near(glassOrigin, origin)) {
         return changed;
     }
     cachedWallpaperOrigin_ = origin;

@@ -101,7 +101,8 @@ void LGClockGlassView::syncFromSourceLabel(const std::shared_ptr<ui::Label>& lab
         }
         if (!next.font) next.font = LGClockDisplayFont(label.get(), host.get());
         next.alignment = int(label->textAlignment());
-        overlayFrame = LGClockGlassFrame(text, next.font, next.layoutFont, next.alignment, frameRect);
+        overlayFrame =
+            LGClockGlassFrame(text, next.font, next.layoutFont, next.alignment, frameRect);
         next.attributedText = label->attributedText();
         next.topInset = std::max(label->bounds().minY(), 0.0);
     }
@@ -127,7 +128,8 @@ bool LGClockGlassView::labelDiffers(const ui::Label& label) const {
         const auto styled = label.attributedText();
         if (display_.attributedText || styled) {
             const text::AttributedString empty;
-            const text::AttributedString& mine = display_.attributedText ? *display_.attributedText : empty;
+            const text::AttributedString& mine =
+                display_.attributedText ? *display_.attributedText : empty;
             if (!(mine == (styled ? *styled : empty))) return true;
         }
         if (int(label.textAlignment()) != display_.alignment) return true;
@@ -136,8 +138,8 @@ bool LGClockGlassView::labelDiffers(const ui::Label& label) const {
         }
     }
     const text::FontRef labelFont = label.font() ? label.font() : LGClockFallbackFont();
-    return !lg_fontObjectEquivalentTo(displaySourceFont_ ? displaySourceFont_ : LGClockFallbackFont(),
-                                      labelFont);
+    return !lg_fontObjectEquivalentTo(
+        displaySourceFont_ ? displaySourceFont_ : LGClockFallbackFont(), labelFont);
 }
 
 void LGClockGlassView::idleAtLowRate() {
@@ -179,13 +181,15 @@ void LGClockGlassView::refreshForDisplayLink() {
         idleAtLowRate();
     };
     if (cachedNearestNotificationTop_ == kLGClockNoNotificationTop) {
-        if (lastIdleDynamicCheckTimestamp_ > 0 && now - lastIdleDynamicCheckTimestamp_ < kIdleCheckInterval) {
+        if (lastIdleDynamicCheckTimestamp_ > 0 &&
+            now - lastIdleDynamicCheckTimestamp_ < kIdleCheckInterval) {
             lightStep();
             return;
         }
         lastIdleDynamicCheckTimestamp_ = now;
         lastRelaxedDynamicCheckTimestamp_ = 0;
-    } else if (frame().maxY() + kRelaxedClearance <= cachedNearestNotificationTop_ - kRelaxedMargin) {
+    } else if (frame().maxY() + kRelaxedClearance <=
+               cachedNearestNotificationTop_ - kRelaxedMargin) {
         if (lastRelaxedDynamicCheckTimestamp_ > 0 &&
             now - lastRelaxedDynamicCheckTimestamp_ < kRelaxedCheckInterval) {
             lightStep();
@@ -204,7 +208,8 @@ void LGClockGlassView::fullCheck(const std::shared_ptr<ui::Label>& label, bool d
     const base::Rect frameRect =
         LGClockEvenRect(raised(label->convertRect(label->bounds(), container.get())));
     const double nearest = evenTop(LGClockNearestNotificationTop(host, container, frameRect));
-    const double axis = label->font() ? LGClockDynamicHeightAxis(label, host, container, frameRect) : 0;
+    const double axis =
+        label->font() ? LGClockDynamicHeightAxis(label, host, container, frameRect) : 0;
 
     if (differed || std::abs(cachedDynamicHeightAxis_ - axis) > kAxisTolerance) {
         LGClockMarkBusy(kBusyAfterChange);

@@ -33,7 +33,7 @@ constexpr double kVisibleAlpha = 0.01;
 constexpr double kBlockingArea = 20000;
 constexpr std::string_view kPasscodeClassName = "CSPasscodeBackgroundView";
 constexpr std::array<std::string_view, 6> kBlockingClassNames = {
-    "CSPasscodeBackgroundView", "PBUISnapshotReplicaView",    "CAMViewfinderView",
+    "CSPasscodeBackgroundView", "PBUISnapshotReplicaView",      "CAMViewfinderView",
     "CAMPreviewView",           "CAMPreviewViewControllerView", "CAMFullscreenViewfinderView"};
 
 bool isBlockingClassName(const std::string& name) {
@@ -106,7 +106,8 @@ bool LGClockIsActiveForView(const std::shared_ptr<ui::View>& view) {
     if (!view) return false;
     std::shared_ptr<ui::Window> window = view->window();
     if (!window) return false;
-    std::shared_ptr<ui::View> host = LGClockIsHost(view.get()) ? view : LGClockNearestHostAbove(view.get());
+    std::shared_ptr<ui::View> host =
+        LGClockIsHost(view.get()) ? view : LGClockNearestHostAbove(view.get());
     if (!host) {
         const bool modern = LGIsModernSystem();
         LGWalkViewTree(window, [&](const std::shared_ptr<ui::View>& v) {

@@ -74,7 +74,8 @@ const char* cleanupReason(bool enabled, bool visible, bool hasSource) {
 
 void registerHost(const std::shared_ptr<ui::View>& host) {
     LGAssertMainThread();
-    if (!LGClockIsHost(host.get()) || runtime::attachedValue<bool>(host.get(), &kRegisteredKey)) return;
+    if (!LGClockIsHost(host.get()) || runtime::attachedValue<bool>(host.get(), &kRegisteredKey))
+        return;
     runtime::setAttachedValue(host.get(), &kRegisteredKey, std::make_shared<bool>(true));
     liveHosts().push_back(host);
     LGDisplayLinkClient& client = LGClockDisplayLinkClient();
@@ -124,7 +125,8 @@ bool LGClockIsLegacySourceCandidate(const ui::View* view) {
     return showsLargeText(static_cast<const ui::Label&>(*view));
 }
 
-std::vector<std::shared_ptr<ui::Label>> LGClockCollectSourceLabels(const std::shared_ptr<ui::View>& host) {
+std::vector<std::shared_ptr<ui::Label>> LGClockCollectSourceLabels(
+    const std::shared_ptr<ui::View>& host) {
     std::vector<std::shared_ptr<ui::Label>> labels;
     LGWalkViewTree(host, [&](const std::shared_ptr<ui::View>& v) {
         if (LGClockIsModernSourceCandidate(v.get()) || LGClockIsLegacySourceCandidate(v.get())) {
@@ -153,7 +155,8 @@ std::shared_ptr<LGClockGlassView> LGClockOverlayForHost(const ui::View* host) {
 void LGClockHideStockLabel(const std::shared_ptr<ui::View>& view) {
     if (!view) return;
     if (!runtime::attachedValue<double>(view.get(), &kSavedAlphaKey)) {
-        runtime::setAttachedValue(view.get(), &kSavedAlphaKey, std::make_shared<double>(view->alpha()));
+        runtime::setAttachedValue(view.get(), &kSavedAlphaKey,
+                                  std::make_shared<double>(view->alpha()));
         runtime::setAttachedValue(view.get(), &kSavedOpacityKey,
                                   std::make_shared<float>(view->layer()->opacity()));
     }
@@ -188,7 +191,8 @@ void LGClockUpdateHost(const std::shared_ptr<ui::View>& host) {
         if (!candidates.empty()) source = candidates.front();
     } else {
         for (const auto& candidate : candidates) {
-            if (!source || candidate->font()->pointSize() > source->font()->pointSize()) source = candidate;
+            if (!source || candidate->font()->pointSize() > source->font()->pointSize())
+                source = candidate;
         }
     }
     std::vector<std::shared_ptr<ui::View>> stockViews;
@@ -243,7 +247,8 @@ void LGClockUpdateHost(const std::shared_ptr<ui::View>& host) {
         registerHost(host);
 
         const std::shared_ptr<ui::ScrollView> scrollView = nearestScrollView(*host);
-        auto observer = runtime::attachedValue<LGClockScrollObserver>(host.get(), &kScrollObserverKey);
+        auto observer =
+            runtime::attachedValue<LGClockScrollObserver>(host.get(), &kScrollObserverKey);
         if (observer && observer->scrollView() == scrollView) {
             observer->setOverlay(overlay);
         } else {
@@ -263,11 +268,13 @@ void LGClockUpdateHost(const std::shared_ptr<ui::View>& host) {
     // Pass 3b: clean up.
     if (overlay) {
         LGTrace("clock cleanup kind=%@ reason=%@ host=%@ frame=%@", LGClockHostKind(host.get()),
-                cleanupReason(enabled, visible, source != nullptr), host->className(), host->frame());
+                cleanupReason(enabled, visible, source != nullptr), host->className(),
+                host->frame());
         overlay->removeFromSuperview();
         runtime::setAttachedValue(host.get(), &kOverlayKey, nullptr);
     }
-    if (auto observer = runtime::attachedValue<LGClockScrollObserver>(host.get(), &kScrollObserverKey)) {
+    if (auto observer =
+            runtime::attachedValue<LGClockScrollObserver>(host.get(), &kScrollObserverKey)) {
         observer->invalidate();
         runtime::setAttachedValue(host.get(), &kScrollObserverKey, nullptr);
     }

@@ -18,7 +18,8 @@ bool LGClockIsModernSourceCandidate(const ui::View* view);
 // of at least 20 points.
 bool LGClockIsLegacySourceCandidate(const ui::View* view);
 // Every view of the host's subtree (walk order, the host included) that is a candidate.
-std::vector<std::shared_ptr<ui::Label>> LGClockCollectSourceLabels(const std::shared_ptr<ui::View>& host);
+std::vector<std::shared_ptr<ui::Label>> LGClockCollectSourceLabels(
+    const std::shared_ptr<ui::View>& host);
 // The nearest clock host above the label (the label excluded), or nullptr.
 std::shared_ptr<ui::View> LGClockHostForLabel(const ui::View* label);
 

@@ -17,15 +17,8 @@ namespace {
 
 using Offset = std::pair<double, double>;
 constexpr std::array<Offset, 5> kLegacyStrokes = {{{0, 0}, {-1, 0}, {1, 0}, {0, 1}, {0, -1}}};
-constexpr std::array<Offset, 9> kVariableStrokes = {{{0, 0},
-                                                     {-1, 0},
-                                                     {1, 0},
-                                                     {0, 1},
-                                                     {0, -1},
-                                                     {-0.7, -0.7},
-                                                     {0.7, -0.7},
-                                                     {-0.7, 0.7},
-                                                     {0.7, 0.7}}};
+constexpr std::array<Offset, 9> kVariableStrokes = {
+    {{0, 0}, {-1, 0}, {1, 0}, {0, 1}, {0, -1}, {-0.7, -0.7}, {0.7, -0.7}, {-0.7, 0.7}, {0.7, 0.7}}};
 
 const std::string kFont(text::kFontAttribute);
 const std::string kColor(text::kForegroundColorAttribute);
@@ -51,15 +44,18 @@ text::AttributedString plainMaskString(const LGClockDisplayState& state) {
 text::AttributedString styledMaskString(const LGClockDisplayState& state) {
     text::AttributedString result = *state.attributedText;
     const text::TextRange all{0, result.length()};
-    result.enumerateAttribute(kFont, all, [&](const text::AttributeValue* value, text::TextRange range) {
-        text::FontRef font;
-        if (value) {
-            if (const auto* runFont = std::get_if<std::shared_ptr<const text::Font>>(value)) font = *runFont;
-        }
-        if (!font) font = state.font ? state.font : LGClockFallbackFont();
-        result.removeAttribute(kFont, range);
-        if (text::FontRef layout = layoutFontFor(font)) result.addAttribute(kLayoutFont, layout, range);
-    });
+    result.enumerateAttribute(
+        kFont, all, [&](const text::AttributeValue* value, text::TextRange range) {
+            text::FontRef font;
+            if (value) {
+                if (const auto* runFont = std::get_if<std::shared_ptr<const text::Font>>(value))
+                    font = *runFont;
+            }
+            if (!font) font = state.font ? state.font : LGClockFallbackFont();
+            result.removeAttribute(kFont, range);
+            if (text::FontRef layout = layoutFontFor(font))
+                result.addAttribute(kLayoutFont, layout, range);
+        });
     result.removeAttribute(kColor, all);
     result.removeAttribute(kLayoutColor, all);
     result.addAttribute(kLayoutColor, base::Color::white(1), all);

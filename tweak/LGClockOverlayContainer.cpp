@@ -35,11 +35,12 @@ std::shared_ptr<ui::View> LGClockOverlayContainer(const std::shared_ptr<ui::View
     runtime::Class* windowClass = ui::Window::staticClass();
     for (auto a = host->superview(); a && !a->isKindOfClass(windowClass); a = a->superview()) {
         const base::Rect rect = source->convertRect(source->bounds(), a.get());
-        const base::Rect g = LGClockGlassFrame(source->text(), font, nullptr,
-                                               int(source->textAlignment()), rect);
+        const base::Rect g =
+            LGClockGlassFrame(source->text(), font, nullptr, int(source->textAlignment()), rect);
         const base::Size size = a->bounds().size;
         if (!a->clipsToBounds() && !a->layer()->masksToBounds() && g.minY() >= 0 &&
-            g.maxY() <= size.height && g.minX() >= -kSideSlack && g.maxX() <= size.width + kSideSlack) {
+            g.maxY() <= size.height && g.minX() >= -kSideSlack &&
+            g.maxX() <= size.width + kSideSlack) {
             return a;
         }
     }

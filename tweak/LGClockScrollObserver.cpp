@@ -28,7 +28,8 @@ std::shared_ptr<LGClockScrollObserver> LGClockScrollObserver::create(
     observer->overlay_ = overlay;
     observer->scrollView_ = scrollView;
     if (scrollView) {
-        scrollView->addObserver(observer, "contentOffset", ui::ObservingOptions::New, &kScrollContext);
+        scrollView->addObserver(observer, "contentOffset", ui::ObservingOptions::New,
+                                &kScrollContext);
         scrollView->addObserver(observer, "bounds", ui::ObservingOptions::New, &kScrollContext);
         observer->observing_ = true;
     }

@@ -15,9 +15,9 @@ class LGClockScrollObserver : public runtime::Object {
 
   public:
     // initWithScrollView:host:overlay: — observes the scroll view when there is one.
-    static std::shared_ptr<LGClockScrollObserver> create(const std::shared_ptr<ui::ScrollView>& scrollView,
-                                                         const std::shared_ptr<ui::View>& host,
-                                                         const std::shared_ptr<LGClockGlassView>& overlay);
+    static std::shared_ptr<LGClockScrollObserver> create(
+        const std::shared_ptr<ui::ScrollView>& scrollView, const std::shared_ptr<ui::View>& host,
+        const std::shared_ptr<LGClockGlassView>& overlay);
     LGClockScrollObserver() = default;
     ~LGClockScrollObserver() override;
 

@@ -44,16 +44,18 @@ double LGClockTextWidth(const std::string& text, const text::FontRef& font,
 }
 
 base::Rect LGClockGlassFrame(const std::string& text, const text::FontRef& font,
-                             const text::FontRef& layoutFont, int alignment, const base::Rect& rect) {
+                             const text::FontRef& layoutFont, int alignment,
+                             const base::Rect& rect) {
     if (rect.isEmpty()) return rect;
     const text::FontRef& chosen = pick(font, layoutFont);
-    const double lineHeight = chosen ? std::ceil(chosen->ascent() + chosen->descent() + chosen->leading())
-                                     : 0;
+    const double lineHeight =
+        chosen ? std::ceil(chosen->ascent() + chosen->descent() + chosen->leading()) : 0;
     const double h = rect.height();
     const double h1 = std::max(h, lineHeight);
 
     base::Rect frame = rect;
-    frame.size.height = h + std::max(std::ceil(h1 - h) + std::ceil(h1 * kBelowShare) + kMargin, kMargin);
+    frame.size.height =
+        h + std::max(std::ceil(h1 - h) + std::ceil(h1 * kBelowShare) + kMargin, kMargin);
     const double needed = LGClockTextWidth(text, font, layoutFont) + kMargin +
                           std::ceil(4 * LGClockVariableFontEmbolden());
     const double width = std::max(rect.width(), needed);
@@ -80,7 +82,8 @@ base::Rect LGClockLegacyGlassFrame(const std::string& text, const text::FontRef&
 }
 
 double LGClockGlyphBottom(const std::string& text, const text::FontRef& font,
-                          const text::FontRef& layoutFont, const base::Rect& rect, double topInset) {
+                          const text::FontRef& layoutFont, const base::Rect& rect,
+                          double topInset) {
     const text::FontRef& chosen = pick(font, layoutFont);
     if (rect.isEmpty() || text.empty() || !chosen) return rect.maxY();
     const base::Rect r = LGClockGlassFrame(text, font, layoutFont, 1, rect);

@@ -26,7 +26,8 @@ double LGClockTextWidth(const std::string& text, const text::FontRef& font,
 // strokes. It grows downward and sideways (by the alignment), never upward. An empty rect is
 // returned unchanged.
 base::Rect LGClockGlassFrame(const std::string& text, const text::FontRef& font,
-                             const text::FontRef& layoutFont, int alignment, const base::Rect& rect);
+                             const text::FontRef& layoutFont, int alignment,
+                             const base::Rect& rect);
 
 // The legacy clock's frame: the centred glass frame, at least the text's width plus 18 points.
 base::Rect LGClockLegacyGlassFrame(const std::string& text, const text::FontRef& font,

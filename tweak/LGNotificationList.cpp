@@ -75,7 +75,8 @@ base::Rect LGNotificationListAdjustedFrame(const std::shared_ptr<ui::View>& list
     }
     std::shared_ptr<ui::View> host;
     LGWalkViewTree(list->window(), [&](const std::shared_ptr<ui::View>& v) {
-        if (!host && LGClockIsLegacyHost(v.get()) && !v->isHidden() && v->alpha() > kVisibleAlpha) host = v;
+        if (!host && LGClockIsLegacyHost(v.get()) && !v->isHidden() && v->alpha() > kVisibleAlpha)
+            host = v;
     });
     if (!LGClockIsActiveForView(host ? host : list)) return proposed;
 

@@ -17,7 +17,8 @@
 // window, with the tweak or the clock switched off, for a nested list or one without a superview;
 // otherwise starting 28 points below the legacy clock (or back at the first-seen top when a
 // nested list is much taller), as long as more than 120 points of height remain.
-base::Rect LGNotificationListAdjustedFrame(const std::shared_ptr<ui::View>& list, const base::Rect& proposed);
+base::Rect LGNotificationListAdjustedFrame(const std::shared_ptr<ui::View>& list,
+                                           const base::Rect& proposed);
 
 // Recomputes the list's frame and sets it when it changed, marking the list meanwhile so that the
 // frame hook passes the tweak's own frame through.

@@ -143,7 +143,8 @@ void listLayoutSubviews(Obj* self, Sel cmd) {
 
 void reapplyInController(Obj* self) {
     auto* controller = dynamic_cast<ui::ViewController*>(self);
-    if (auto list = LGNotificationListFindInController(controller)) LGNotificationListReapplyFrame(list);
+    if (auto list = LGNotificationListFindInController(controller))
+        LGNotificationListReapplyFrame(list);
 }
 
 void listWillLayout(Obj* self, Sel cmd) {
@@ -202,22 +203,29 @@ __attribute__((constructor(102))) void LGTweakInstallHooks() {
     LGPrefsObserveReload([] { dispatch::Queue::main()->async([] { LGClockRefreshAllHosts(); }); });
 
     using ui::View;
-    hook("CSProminentTimeView", View::kDidMoveToWindow, &modernDidMoveToWindow, &prevModernDidMoveToWindow);
-    hook("CSProminentTimeView", View::kLayoutSubviews, &modernLayoutSubviews, &prevModernLayoutSubviews);
-    hook("SBFLockScreenDateView", View::kDidMoveToWindow, &legacyDidMoveToWindow, &prevLegacyDidMoveToWindow);
-    hook("SBFLockScreenDateView", View::kLayoutSubviews, &legacyLayoutSubviews, &prevLegacyLayoutSubviews);
+    hook("CSProminentTimeView", View::kDidMoveToWindow, &modernDidMoveToWindow,
+         &prevModernDidMoveToWindow);
+    hook("CSProminentTimeView", View::kLayoutSubviews, &modernLayoutSubviews,
+         &prevModernLayoutSubviews);
+    hook("SBFLockScreenDateView", View::kDidMoveToWindow, &legacyDidMoveToWindow,
+         &prevLegacyDidMoveToWindow);
+    hook("SBFLockScreenDateView", View::kLayoutSubviews, &legacyLayoutSubviews,
+         &prevLegacyLayoutSubviews);
     hook("SBFLockScreenDateSubtitleDateView", View::kDidMoveToWindow, &legacyDateDidMoveToWindow,
          &prevLegacyDateDidMoveToWindow);
     hook("SBFLockScreenDateSubtitleDateView", View::kLayoutSubviews, &legacyDateLayoutSubviews,
          &prevLegacyDateLayoutSubviews);
-    hook("CSProminentSubtitleDateView", View::kSetFrame, &modernDateSetFrame, &prevModernDateSetFrame);
+    hook("CSProminentSubtitleDateView", View::kSetFrame, &modernDateSetFrame,
+         &prevModernDateSetFrame);
     hook("CSProminentSubtitleDateView", View::kDidMoveToWindow, &modernDateDidMoveToWindow,
          &prevModernDateDidMoveToWindow);
     hook("CSProminentSubtitleDateView", View::kLayoutSubviews, &modernDateLayoutSubviews,
          &prevModernDateLayoutSubviews);
     hook("NCNotificationListView", View::kSetFrame, &listSetFrame, &prevListSetFrame);
-    hook("NCNotificationListView", View::kDidMoveToWindow, &listDidMoveToWindow, &prevListDidMoveToWindow);
-    hook("NCNotificationListView", View::kLayoutSubviews, &listLayoutSubviews, &prevListLayoutSubviews);
+    hook("NCNotificationListView", View::kDidMoveToWindow, &listDidMoveToWindow,
+         &prevListDidMoveToWindow);
+    hook("NCNotificationListView", View::kLayoutSubviews, &listLayoutSubviews,
+         &prevListLayoutSubviews);
     hook("NCNotificationStructuredListViewController", ui::ViewController::kViewWillLayoutSubviews,
          &listWillLayout, &prevListWillLayout);
     hook("NCNotificationStructuredListViewController", ui::ViewController::kViewDidLayoutSubviews,

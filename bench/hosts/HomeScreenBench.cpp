@@ -55,10 +55,9 @@ int main() {
     const std::string empty = writeScript(dir, "empty.json", R"({"steps": []})");
     const std::string one =
         writeScript(dir, "one.json", R"({"steps": [{"do": "frames", "count": 1, "prefix": "f"}]})");
-    const std::string many = writeScript(
-        dir, "many.json",
-        R"({"steps": [{"do": "frames", "count": )" + std::to_string(kFrames + 1) +
-            R"(, "prefix": "f"}]})");
+    const std::string many = writeScript(dir, "many.json",
+                                         R"({"steps": [{"do": "frames", "count": )" +
+                                             std::to_string(kFrames + 1) + R"(, "prefix": "f"}]})");
 
     std::vector<double> bare, startup, single, multi;
     runSeconds(common + "--script " + empty);  // warm the file cache
@@ -69,7 +68,8 @@ int main() {
         multi.push_back(runSeconds(common + "--script " + many));
     }
     const double perFrame = (median(multi) - median(single)) / kFrames;
-    std::printf("home-screen host, modern phone 1179x2556 px, median of %d interleaved runs\n", kRuns);
+    std::printf("home-screen host, modern phone 1179x2556 px, median of %d interleaved runs\n",
+                kRuns);
     std::printf("  bare process (--version)            %8.1f ms\n", median(bare) * 1e3);
     std::printf("  start-up (empty scene, to exit)     %8.1f ms  (%.1fx bare)\n",
                 median(startup) * 1e3, median(startup) / median(bare));

@@ -70,7 +70,8 @@ class Device {
     ~Device() { fs::remove_all(root); }
 
     std::string host(const std::string& arguments) const {
-        return std::string(HOMESCREEN_BIN) + " --device-root " + root + " -o " + out + " " + arguments;
+        return std::string(HOMESCREEN_BIN) + " --device-root " + root + " -o " + out + " " +
+               arguments;
     }
     bool runScript(const std::string& text) const {
         const std::string path = root + "/scene.json";
@@ -142,7 +143,8 @@ int main() {
         {"after": 120, "do": "describe", "file": "end.txt"}
     ]})";
     if (!glass.runScript(idle) || !stock.runScript(idle)) return 1;
-    const double frames = surfaceFrames(glass.file("end.txt")) - surfaceFrames(glass.file("start.txt"));
+    const double frames =
+        surfaceFrames(glass.file("end.txt")) - surfaceFrames(glass.file("start.txt"));
     const double glassTicks = ticks(glass.file("end.txt")) - ticks(glass.file("start.txt"));
     const double stockTicks = ticks(stock.file("end.txt")) - ticks(stock.file("start.txt"));
     std::printf("idle lock screen, 120 s of the manual clock (minute changes at 60 s and 120 s)\n");
@@ -161,13 +163,15 @@ int main() {
     const double minuteBase = surfaceFrames(glass.file("m-before.txt"));
     int minuteFrames = -1;
     for (int i = 0; i <= 12 && minuteFrames < 0; ++i) {
-        if (surfaceFrames(glass.file("m" + std::to_string(i) + ".txt")) > minuteBase) minuteFrames = i;
+        if (surfaceFrames(glass.file("m" + std::to_string(i) + ".txt")) > minuteBase)
+            minuteFrames = i;
     }
     std::printf("minute change -> glass frame   %s\n",
-                minuteFrames < 0 ? "no frame within 100 ms"
-                                 : (std::to_string(minuteFrames) + " refreshes (" +
-                                    std::to_string(int(minuteFrames * 1000.0 / 120 + 0.5)) + " ms at 120 Hz)")
-                                       .c_str());
+                minuteFrames < 0
+                    ? "no frame within 100 ms"
+                    : (std::to_string(minuteFrames) + " refreshes (" +
+                       std::to_string(int(minuteFrames * 1000.0 / 120 + 0.5)) + " ms at 120 Hz)")
+                          .c_str());
 
     // Pass 3: a setting written by another process.
     std::string reaction = R"({"steps": [
@@ -177,17 +181,20 @@ int main() {
         {"do": "mark", "file": "reloaded.txt"},
         {"do": "describe", "file": "r0.txt"})";
     for (int i = 1; i <= 12; ++i) {
-        reaction += R"(, {"after": 0.008333, "do": "describe", "file": "r)" + std::to_string(i) + R"(.txt"})";
+        reaction += R"(, {"after": 0.008333, "do": "describe", "file": "r)" + std::to_string(i) +
+                    R"(.txt"})";
     }
     reaction += "]}";
     const std::string scenePath = glass.root + "/reaction.json";
     std::ofstream(scenePath) << reaction;
     fs::remove_all(glass.out);
     const pid_t pid = spawn(glass.host("--script " + scenePath));
-    while (!fs::exists(glass.out + "/ready.txt")) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    const std::string write = std::string(QUORVANE_BIN) + " --device-root " + glass.root +
-                              " defaults write com.velk.quorvane Quorvane.Clock.BezelWidth -float 30"
-                              " --notify com.velk.quorvane/ReloadPrefs";
+    while (!fs::exists(glass.out + "/ready.txt"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const std::string write =
+        std::string(QUORVANE_BIN) + " --device-root " + glass.root +
+        " defaults write com.velk.quorvane Quorvane.Clock.BezelWidth -float 30"
+        " --notify com.velk.quorvane/ReloadPrefs";
     timespec started{}, returned{};
     ::clock_gettime(CLOCK_REALTIME, &started);
     if (std::system(write.c_str()) != 0) return 1;
@@ -196,32 +203,38 @@ int main() {
     struct stat reacted {};
     ::stat((glass.out + "/reloaded.txt").c_str(), &reacted);
     auto since = [&](const timespec& t) {
-        return double(reacted.st_mtim.tv_sec - t.tv_sec) + double(reacted.st_mtim.tv_nsec - t.tv_nsec) * 1e-9;
+        return double(reacted.st_mtim.tv_sec - t.tv_sec) +
+               double(reacted.st_mtim.tv_nsec - t.tv_nsec) * 1e-9;
     };
     const double reactionBase = surfaceFrames(glass.file("r-before.txt"));
     int reactionFrames = -1;
     for (int i = 0; i <= 12 && reactionFrames < 0; ++i) {
-        if (surfaceFrames(glass.file("r" + std::to_string(i) + ".txt")) > reactionBase) reactionFrames = i;
+        if (surfaceFrames(glass.file("r" + std::to_string(i) + ".txt")) > reactionBase)
+            reactionFrames = i;
     }
     std::printf("setting change in another process (quorvane defaults write ... --notify)\n");
     // The host's loop runs the reload, the refresh of every clock and the glass frame in one go
     // before the scene's next step: the time includes one glass pass (on the GPU, or llvmpipe).
-    std::printf("  reloaded and redrawn, from the writer's start   %7.1f ms (its file sync included)\n",
-                since(started) * 1e3);
-    std::printf("  reloaded and redrawn, from the writer's exit    %7.1f ms\n", since(returned) * 1e3);
+    std::printf(
+        "  reloaded and redrawn, from the writer's start   %7.1f ms (its file sync included)\n",
+        since(started) * 1e3);
+    std::printf("  reloaded and redrawn, from the writer's exit    %7.1f ms\n",
+                since(returned) * 1e3);
     std::printf("  the new glass frame, after the reload           %s\n",
-                reactionFrames < 0 ? "none within 100 ms"
-                                   : (std::to_string(reactionFrames) + " refreshes later (" +
-                                      std::to_string(int(reactionFrames * 1000.0 / 120 + 0.5)) +
-                                      " ms at 120 Hz)")
-                                         .c_str());
+                reactionFrames < 0
+                    ? "none within 100 ms"
+                    : (std::to_string(reactionFrames) + " refreshes later (" +
+                       std::to_string(int(reactionFrames * 1000.0 / 120 + 0.5)) + " ms at 120 Hz)")
+                          .c_str());
 
     // Pass 4: the real clock.
     const RealClockIdle withGlass = idleOnTheRealClock(glass);
     const RealClockIdle without = idleOnTheRealClock(stock);
     std::printf("idle host on the real clock, 20 s of wall time after 3 s\n");
-    std::printf("  glass clock: %.3f %% of one core, %.2f ticks/s, %.2f glass frames/s (target <= 0.5 %%)\n",
-                withGlass.cpuShare * 100, withGlass.ticksPerSecond, withGlass.framesPerSecond);
+    std::printf(
+        "  glass clock: %.3f %% of one core, %.2f ticks/s, %.2f glass frames/s (target <= 0.5 "
+        "%%)\n",
+        withGlass.cpuShare * 100, withGlass.ticksPerSecond, withGlass.framesPerSecond);
     std::printf("  stock clock: %.3f %% of one core, %.2f ticks/s (baseline; glass = %.1fx)\n",
                 without.cpuShare * 100, without.ticksPerSecond,
                 without.cpuShare > 0 ? withGlass.cpuShare / without.cpuShare : 0.0);

@@ -37,7 +37,8 @@ struct Scene {
         root = ::mkdtemp(pattern.data()) ? pattern : std::string();
         base::setDeviceRoot(root);
         const fs::path font =
-            root + "/var/jb/Library/PreferenceBundles/QuorvanePrefs.bundle/SFAdaptiveSoftNumeric-VF.otf";
+            root +
+            "/var/jb/Library/PreferenceBundles/QuorvanePrefs.bundle/SFAdaptiveSoftNumeric-VF.otf";
         fs::create_directories(font.parent_path());
         fs::create_directories(root + "/tmp");
         fs::copy_file(QV_CLOCK_FONT_FILE, font);

@@ -37,7 +37,8 @@ std::string builtInScene(const std::string& name, int notifications) {
             steps += notificationStep(i) + ",\n    ";
         }
         return R"({"steps": [
-    )" + steps + R"({"after": 1, "do": "snapshot", "file": "lockscreen.png"}
+    )" + steps +
+               R"({"after": 1, "do": "snapshot", "file": "lockscreen.png"}
 ]})";
     }
     if (name == "frames") {
@@ -47,7 +48,8 @@ std::string builtInScene(const std::string& name, int notifications) {
     {"do": "scroll", "target": "page", "page": 1, "animated": true},
     {"do": "frames", "count": 30, "prefix": "scroll-back"},
     {"do": "scroll", "target": "list", "y": -140},
-    )" + notificationStep(1, R"("after": 0.5, )") + R"(,
+    )" + notificationStep(1, R"("after": 0.5, )") +
+               R"(,
     {"after": 0.1, "do": "scroll", "target": "list", "y": 36, "animated": true},
     {"do": "frames", "count": 40, "prefix": "notification"},
     {"after": 1, "do": "snapshot", "file": "notification-settled.png"}

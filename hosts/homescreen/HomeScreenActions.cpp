@@ -62,10 +62,11 @@ std::string reloadNotificationName(const Json& step) {
 }
 
 // Wraps a run function so that it never runs without a lock screen.
-scene::ActionSpec action(std::string name, std::vector<ParamSpec> params,
-                         const std::unique_ptr<lockscreen::LockScreen>& lockScreen,
-                         std::function<bool(lockscreen::LockScreen&, const Step&, std::string&)> run,
-                         std::function<std::string(const Json&)> validate = {}) {
+scene::ActionSpec action(
+    std::string name, std::vector<ParamSpec> params,
+    const std::unique_ptr<lockscreen::LockScreen>& lockScreen,
+    std::function<bool(lockscreen::LockScreen&, const Step&, std::string&)> run,
+    std::function<std::string(const Json&)> validate = {}) {
     scene::ActionSpec spec;
     spec.name = std::move(name);
     spec.params = std::move(params);
@@ -89,42 +90,41 @@ scene::ActionTable makeHomeScreenActions(const std::unique_ptr<lockscreen::LockS
 
     table.add(action("wait", {}, lockScreen, [](L&, const Step&, std::string&) { return true; }));
 
-    table.add(action(
-        "minute", {{"count", ParamKind::Integer, false, 1, 1440}}, lockScreen,
-        [](L&, const Step& step, std::string&) {
-            using namespace std::chrono;
-            const int count = int(numberParam(step, "count", 1));
-            for (int i = 0; i < count; ++i) {
-                const auto intoMinute =
-                    duration_cast<nanoseconds>(dispatch::wallClockNow().time_since_epoch()) %
-                    minutes(1);
-                const dispatch::Nanos toNext = (minutes(1) - intoMinute).count();
-                dispatch::RunLoop::main().runUntil(dispatch::nowNanos() + toNext);
-            }
-            return true;
-        }));
+    table.add(action("minute", {{"count", ParamKind::Integer, false, 1, 1440}}, lockScreen,
+                     [](L&, const Step& step, std::string&) {
+                         using namespace std::chrono;
+                         const int count = int(numberParam(step, "count", 1));
+                         for (int i = 0; i < count; ++i) {
+                             const auto intoMinute =
+                                 duration_cast<nanoseconds>(
+                                     dispatch::wallClockNow().time_since_epoch()) %
+                                 minutes(1);
+                             const dispatch::Nanos toNext = (minutes(1) - intoMinute).count();
+                             dispatch::RunLoop::main().runUntil(dispatch::nowNanos() + toNext);
+                         }
+                         return true;
+                     }));
 
     const ParamSpec idSpec{"id", ParamKind::String, true, 1, 64};
-    table.add(action(
-        "notification",
-        {idSpec,
-         {"app", ParamKind::String, false, 0, 64},
-         {"title", ParamKind::String, false, 0, 200},
-         {"body", ParamKind::String, false, 0, 1000},
-         {"expanded", ParamKind::Boolean}},
-        lockScreen, [](L& lock, const Step& step, std::string& error) {
-            lockscreen::Notification n;
-            n.identifier = stringParam(step, "id");
-            n.app = stringParam(step, "app", "MESSAGES");
-            n.title = stringParam(step, "title");
-            n.body = stringParam(step, "body");
-            n.expanded = boolParam(step, "expanded", false);
-            if (!lock.addNotification(n)) {
-                error = "a notification \"" + n.identifier + "\" is already shown";
-                return false;
-            }
-            return true;
-        }));
+    table.add(action("notification",
+                     {idSpec,
+                      {"app", ParamKind::String, false, 0, 64},
+                      {"title", ParamKind::String, false, 0, 200},
+                      {"body", ParamKind::String, false, 0, 1000},
+                      {"expanded", ParamKind::Boolean}},
+                     lockScreen, [](L& lock, const Step& step, std::string& error) {
+                         lockscreen::Notification n;
+                         n.identifier = stringParam(step, "id");
+                         n.app = stringParam(step, "app", "MESSAGES");
+                         n.title = stringParam(step, "title");
+                         n.body = stringParam(step, "body");
+                         n.expanded = boolParam(step, "expanded", false);
+                         if (!lock.addNotification(n)) {
+                             error = "a notification \"" + n.identifier + "\" is already shown";
+                             return false;
+                         }
+                         return true;
+                     }));
 
     table.add(action("remove-notification", {idSpec}, lockScreen,
                      [](L& lock, const Step& step, std::string& error) {
@@ -173,15 +173,14 @@ scene::ActionTable makeHomeScreenActions(const std::unique_ptr<lockscreen::LockS
                          return true;
                      }));
 
-    table.add(action("orientation",
-                     {{"to", ParamKind::String, true, 1, 16, {"portrait", "landscape"}}},
-                     lockScreen, [](L& lock, const Step& step, std::string&) {
-                         const base::Size portrait = ui::Screen::main()->bounds().size;
-                         const bool landscape = stringParam(step, "to") == "landscape";
-                         lock.setScreenSize(landscape ? base::Size{portrait.height, portrait.width}
-                                                      : portrait);
-                         return true;
-                     }));
+    table.add(action(
+        "orientation", {{"to", ParamKind::String, true, 1, 16, {"portrait", "landscape"}}},
+        lockScreen, [](L& lock, const Step& step, std::string&) {
+            const base::Size portrait = ui::Screen::main()->bounds().size;
+            const bool landscape = stringParam(step, "to") == "landscape";
+            lock.setScreenSize(landscape ? base::Size{portrait.height, portrait.width} : portrait);
+            return true;
+        }));
 
     table.add(action("appearance", {{"style", ParamKind::String, true, 1, 8, {"light", "dark"}}},
                      lockScreen, [](L&, const Step& step, std::string&) {
@@ -239,7 +238,8 @@ scene::ActionTable makeHomeScreenActions(const std::unique_ptr<lockscreen::LockS
             return scene::isSnapshotFileName(file)
                        ? std::string()
                        : "\"file\" must be a plain name ending in .png (letters, digits, '.', "
-                         "'-', '_'), got \"" + file + "\"";
+                         "'-', '_'), got \"" +
+                             file + "\"";
         }));
 
     table.add(action(
@@ -295,13 +295,14 @@ scene::ActionTable makeHomeScreenActions(const std::unique_ptr<lockscreen::LockS
         }));
 
     table.add(action(
-        "await", {{"name", ParamKind::String, true, 1, 1000}, {"timeout", ParamKind::Number, false, 0, 60}},
+        "await",
+        {{"name", ParamKind::String, true, 1, 1000}, {"timeout", ParamKind::Number, false, 0, 60}},
         lockScreen, [](L&, const Step& step, std::string& error) {
             auto seen = std::make_shared<bool>(false);
             auto& center = notify::NotificationCenter::defaultCenter();
-            const auto token = center.addObserver(stringParam(step, "name"), nullptr,
-                                                  dispatch::Queue::main(),
-                                                  [seen](const notify::Notification&) { *seen = true; });
+            const auto token =
+                center.addObserver(stringParam(step, "name"), nullptr, dispatch::Queue::main(),
+                                   [seen](const notify::Notification&) { *seen = true; });
             const auto deadline = std::chrono::steady_clock::now() +
                                   std::chrono::duration<double>(numberParam(step, "timeout", 10));
             while (!*seen && std::chrono::steady_clock::now() < deadline) {

@@ -53,8 +53,9 @@ bool daysInMonthValid(int year, int month, int day) {
 bool validLocale(const std::string& id) {
     if (id.empty() || id.size() > 32) return false;
     for (char c : id) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                        c == '_' || c == '-' || c == '@' || c == '=' || c == '.';
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                        (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '@' || c == '=' ||
+                        c == '.';
         if (!ok) return false;
     }
     return true;
@@ -95,14 +96,20 @@ std::optional<HomeScreenOptions> parseHomeScreenOptions(const std::vector<std::s
     std::string notifications;
     bool sawScript = false;
     bool sawDefault = false;
-    const std::map<std::string, std::string*> valued = {
-        {"--device-root", &o.deviceRoot}, {"--device", &device},
-        {"--system-version", &version},   {"--wallpaper", &o.wallpaper},
-        {"--appearance", &appearance},    {"--locale", &o.locale},
-        {"--time-zone", &o.timeZone},     {"--time", &time},
-        {"--script", &o.script},          {"--output-dir", &o.outputDirectory},
-        {"-o", &o.outputDirectory},       {"--bundle-id", &o.bundleIdentifier},
-        {"--scene", &o.scene},            {"--notifications", &notifications}};
+    const std::map<std::string, std::string*> valued = {{"--device-root", &o.deviceRoot},
+                                                        {"--device", &device},
+                                                        {"--system-version", &version},
+                                                        {"--wallpaper", &o.wallpaper},
+                                                        {"--appearance", &appearance},
+                                                        {"--locale", &o.locale},
+                                                        {"--time-zone", &o.timeZone},
+                                                        {"--time", &time},
+                                                        {"--script", &o.script},
+                                                        {"--output-dir", &o.outputDirectory},
+                                                        {"-o", &o.outputDirectory},
+                                                        {"--bundle-id", &o.bundleIdentifier},
+                                                        {"--scene", &o.scene},
+                                                        {"--notifications", &notifications}};
     std::map<std::string, bool> seen;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

@@ -13,7 +13,7 @@ struct HomeScreenOptions {
     std::string deviceRoot;
     ui::DeviceProfile profile = ui::DeviceProfile::modernPhone();
     std::optional<base::OperatingSystemVersion> systemVersion;  // the profile's when unset
-    std::string wallpaper;                                       // empty: the built-in one
+    std::string wallpaper;                                      // empty: the built-in one
     bool dark = false;
     std::string locale = "en_US";
     std::string timeZone = "UTC";

@@ -39,16 +39,16 @@ int runLockscreenCommand(const std::vector<std::string>& args, const std::string
     if (!hasRoot) argv.insert(argv.end(), {"--device-root", deviceRoot});
     if (!hasScript && !wantsHelp) argv.push_back("--default-scene");
     argv.insert(argv.end(), args.begin(), args.end());
-    if (!wantsHelp &&
-        std::find(args.begin(), args.end(), "--output-dir") == args.end() &&
+    if (!wantsHelp && std::find(args.begin(), args.end(), "--output-dir") == args.end() &&
         std::find(args.begin(), args.end(), "-o") == args.end()) {
         argv.insert(argv.end(), {"--output-dir", "out"});
     }
 
     if (std::find(args.begin(), args.end(), "--help") != args.end() ||
         std::find(args.begin(), args.end(), "-h") != args.end()) {
-        std::printf("quorvane lockscreen runs the home-screen host (by default on its built-in scene,\n"
-                    "writing into out/); it takes the host's options:\n\n");
+        std::printf(
+            "quorvane lockscreen runs the home-screen host (by default on its built-in scene,\n"
+            "writing into out/); it takes the host's options:\n\n");
     }
     std::vector<char*> raw;
     for (auto& arg : argv) raw.push_back(arg.data());
@@ -57,7 +57,8 @@ int runLockscreenCommand(const std::vector<std::string>& args, const std::string
     std::fflush(nullptr);
     const pid_t child = ::fork();
     if (child < 0) {
-        std::fprintf(stderr, "quorvane lockscreen: cannot start the host: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "quorvane lockscreen: cannot start the host: %s\n",
+                     std::strerror(errno));
         return 1;
     }
     if (child == 0) {

@@ -31,11 +31,14 @@ bool nestingWithin(const std::string& text, int limit) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (inString) {
-            if (c == '\\') ++i;
-            else if (c == '"') inString = false;
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
             continue;
         }
-        if (c == '"') inString = true;
+        if (c == '"')
+            inString = true;
         else if (c == '[' || c == '{') {
             if (++depth > limit) return false;
         } else if (c == ']' || c == '}') {
@@ -47,13 +50,20 @@ bool nestingWithin(const std::string& text, int limit) {
 
 const char* kindName(ParamKind kind) {
     switch (kind) {
-        case ParamKind::Number: return "a number";
-        case ParamKind::Integer: return "a whole number";
-        case ParamKind::Boolean: return "true or false";
-        case ParamKind::String: return "a string";
-        case ParamKind::Array: return "an array";
-        case ParamKind::Object: return "an object";
-        case ParamKind::Scalar: return "a number, true or false, or a string";
+        case ParamKind::Number:
+            return "a number";
+        case ParamKind::Integer:
+            return "a whole number";
+        case ParamKind::Boolean:
+            return "true or false";
+        case ParamKind::String:
+            return "a string";
+        case ParamKind::Array:
+            return "an array";
+        case ParamKind::Object:
+            return "an object";
+        case ParamKind::Scalar:
+            return "a number, true or false, or a string";
     }
     return "a value";
 }
@@ -120,8 +130,8 @@ std::string checkParam(const ParamSpec& spec, const Json& value) {
 }
 
 // Empty when the step is well formed; `at` advances past `previousAt`.
-std::string checkStep(const Json& step, const ActionTable& actions, double previousAt,
-                      double& at, const ActionSpec*& spec) {
+std::string checkStep(const Json& step, const ActionTable& actions, double previousAt, double& at,
+                      const ActionSpec*& spec) {
     if (!step.is_object()) return "a step must be an object";
     const auto action = step.find("do");
     if (action == step.end()) return "the step has no \"do\" (its action)";
@@ -229,7 +239,8 @@ std::optional<Script> parseScript(const std::string& text, const std::string& so
         const Json& step = (*steps)[i];
         double at = 0;
         const ActionSpec* spec = nullptr;
-        if (std::string problem = checkStep(step, actions, previousAt, at, spec); !problem.empty()) {
+        if (std::string problem = checkStep(step, actions, previousAt, at, spec);
+            !problem.empty()) {
             error = source + ": step " + std::to_string(i) + ": " + problem;
             return std::nullopt;
         }
@@ -291,7 +302,8 @@ bool runScript(const Script& script, const ActionTable& actions, std::string& er
         }
         // A step that took time itself (running to the next minute) pushes the later steps back
         // by that time, so that their "after" stays measured from this step's end.
-        if (const dispatch::Nanos overrun = dispatch::nowNanos() - due; overrun > 0) start += overrun;
+        if (const dispatch::Nanos overrun = dispatch::nowNanos() - due; overrun > 0)
+            start += overrun;
     }
     return true;
 }

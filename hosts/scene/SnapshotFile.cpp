@@ -16,14 +16,15 @@ bool isSnapshotFileName(const std::string& name) {
     if (name.size() < 5 || name.size() > 128 || name.front() == '.') return false;
     if (!name.ends_with(".png")) return false;
     for (char c : name) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                        c == '.' || c == '-' || c == '_';
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                        (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
         if (!ok) return false;
     }
     return true;
 }
 
-bool writeScreenSnapshot(const std::string& directory, const std::string& name, std::string& error) {
+bool writeScreenSnapshot(const std::string& directory, const std::string& name,
+                         std::string& error) {
     if (!isSnapshotFileName(name)) {
         error = "\"" + name + "\" is not a plain PNG file name";
         return false;

@@ -51,7 +51,8 @@ void describeTree(const std::shared_ptr<ui::Window>& window, std::ostringstream&
         }
         out << "\n";
         const auto& subviews = view->subviews();
-        for (auto it = subviews.rbegin(); it != subviews.rend(); ++it) stack.emplace_back(*it, depth + 1);
+        for (auto it = subviews.rbegin(); it != subviews.rend(); ++it)
+            stack.emplace_back(*it, depth + 1);
     }
 }
 
@@ -73,7 +74,8 @@ bool isDescriptionFileName(const std::string& name) {
     return isSnapshotFileName(name.substr(0, name.size() - 4) + ".png");
 }
 
-bool writeWindowDescription(const std::string& directory, const std::string& name, std::string& error) {
+bool writeWindowDescription(const std::string& directory, const std::string& name,
+                            std::string& error) {
     return writeSceneTextFile(directory, name, describeWindows(), error);
 }
 
@@ -89,7 +91,8 @@ bool writeSceneTextFile(const std::string& directory, const std::string& name,
     }
     const std::string path = directory + "/" + name;
     // Never through a link, never blocking on a FIFO, and only over a regular file.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (fd >= 0) ::close(fd);

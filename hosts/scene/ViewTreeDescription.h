@@ -21,7 +21,8 @@ std::string describeWindows();
 // Writes describeWindows() into `directory`/`name` (a plain snapshot-style name ending in
 // ".txt"), replacing only a regular file. False with `error` set otherwise.
 bool isDescriptionFileName(const std::string& name);
-bool writeWindowDescription(const std::string& directory, const std::string& name, std::string& error);
+bool writeWindowDescription(const std::string& directory, const std::string& name,
+                            std::string& error);
 // Any text under such a name, with the same care.
 bool writeSceneTextFile(const std::string& directory, const std::string& name,
                         const std::string& text, std::string& error);

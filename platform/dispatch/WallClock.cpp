@@ -34,7 +34,8 @@ Date wallClockNow() {
     }
     if (!pinned) return std::chrono::system_clock::now();
     const Nanos elapsed = nowNanos() - pinned->media;
-    return pinned->date + std::chrono::duration_cast<Date::duration>(std::chrono::nanoseconds(elapsed));
+    return pinned->date +
+           std::chrono::duration_cast<Date::duration>(std::chrono::nanoseconds(elapsed));
 }
 
 void setWallClock(Date date) {

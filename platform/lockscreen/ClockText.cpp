@@ -15,7 +15,8 @@ bool startsWithSpace(std::string_view s, std::size_t& length) {
         length = 1;
         return true;
     }
-    for (std::string_view space : {std::string_view("\xC2\xA0"), std::string_view("\xE2\x80\xAF")}) {
+    for (std::string_view space :
+         {std::string_view("\xC2\xA0"), std::string_view("\xE2\x80\xAF")}) {
         if (s.substr(0, space.size()) == space) {
             length = space.size();
             return true;
@@ -29,7 +30,8 @@ bool endsWithSpace(std::string_view s, std::size_t& length) {
         length = 1;
         return true;
     }
-    for (std::string_view space : {std::string_view("\xC2\xA0"), std::string_view("\xE2\x80\xAF")}) {
+    for (std::string_view space :
+         {std::string_view("\xC2\xA0"), std::string_view("\xE2\x80\xAF")}) {
         if (s.size() >= space.size() && s.substr(s.size() - space.size()) == space) {
             length = space.size();
             return true;

@@ -123,8 +123,7 @@ void LockScreenDateView::layoutClock() {
     const base::Rect b = bounds();
     const double timeHeight = std::max(0.0, b.size.height - kDateLineHeight + kDateLineOverlap);
     timeView_->setFrame({0, 0, b.size.width, timeHeight});
-    dateLine_->setFrame(
-        {0, timeHeight - kDateLineOverlap, b.size.width, kDateLineHeight});
+    dateLine_->setFrame({0, timeHeight - kDateLineOverlap, b.size.width, kDateLineHeight});
 }
 
 }  // namespace lockscreen

@@ -37,13 +37,13 @@ void addQuickActions(ui::Window& window) {
     const base::Size size = window.bounds().size;
     const double y = size.height - 44 - kButton;
     for (const bool left : {true, false}) {
-        auto button = ui::View::create(
-            {left ? kInset : size.width - kInset - kButton, y, kButton, kButton});
+        auto button =
+            ui::View::create({left ? kInset : size.width - kInset - kButton, y, kButton, kButton});
         button->setBackgroundColor(base::Color::white(0, 0.32));
         button->layer()->setCornerRadius(kButton / 2);
-        button->setAutoresizingMask(AutoresizingMask::FlexibleTopMargin |
-                                    (left ? AutoresizingMask::FlexibleRightMargin
-                                          : AutoresizingMask::FlexibleLeftMargin));
+        button->setAutoresizingMask(
+            AutoresizingMask::FlexibleTopMargin |
+            (left ? AutoresizingMask::FlexibleRightMargin : AutoresizingMask::FlexibleLeftMargin));
         window.addSubview(button);
     }
     auto indicator = ui::View::create({(size.width - 134) / 2, size.height - 13, 134, 5});
@@ -125,7 +125,8 @@ void LockScreen::build(graphics::ImageRef wallpaper) {
     setWallpaper(std::move(wallpaper));
 
     // Pass 2: the clock of this system generation, its fonts set as the system sets them.
-    const text::FontRef timeFont = text::Font::systemFont(layout_.timeFontSize, layout_.timeFontWeight);
+    const text::FontRef timeFont =
+        text::Font::systemFont(layout_.timeFontSize, layout_.timeFontWeight);
     const text::FontRef dateFont = text::Font::systemFont(
         layout_.dateFontSize, modern ? text::FontWeight::Semibold : text::FontWeight::Regular);
     std::shared_ptr<ui::Label> time;
@@ -190,8 +191,8 @@ void LockScreen::build(graphics::ImageRef wallpaper) {
         {0, bounds.size.height * 0.12, bounds.size.width, bounds.size.height * 0.66});
     preview->setBackgroundColor(base::Color(0.16, 0.18, 0.2));
     auto fullscreen = CameraFullscreenViewfinderView::create(camera_->bounds());
-    for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{
-             camera_, controllerView, fullscreen}) {
+    for (const auto& view :
+         std::initializer_list<std::shared_ptr<ui::View>>{camera_, controllerView, fullscreen}) {
         view->setAutoresizingMask(ui::AutoresizingMask::FlexibleWidth |
                                   ui::AutoresizingMask::FlexibleHeight);
     }

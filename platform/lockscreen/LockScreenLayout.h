@@ -19,7 +19,7 @@ struct LockScreenLayout {
     static LockScreenLayout forPage(base::Size page, ui::UserInterfaceIdiom idiom, bool modern);
 
     // The frames, in the page's coordinates. timeLineHeight is the time font's line height.
-    base::Rect dateLineFrame(base::Size page) const;                       // modern
+    base::Rect dateLineFrame(base::Size page) const;                         // modern
     base::Rect timeViewFrame(base::Size page, double timeLineHeight) const;  // modern
     base::Rect dateViewFrame(base::Size page, double timeLineHeight) const;  // legacy
     // Below the clock (modern) or the date view (legacy), down to the quick-action row.

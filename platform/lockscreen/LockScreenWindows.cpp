@@ -71,8 +71,8 @@ void CoverSheetScrollView::layoutPages() {
     setContentSize({double(pages_.size()) * size.width, size.height});
     // A new width (first layout, rotation) keeps the same page in view: the main page at first.
     if (size.width != laidOutWidth_) {
-        const double page = laidOutWidth_ > 0 ? std::round(contentOffset().x / laidOutWidth_)
-                                              : double(kMainPage);
+        const double page =
+            laidOutWidth_ > 0 ? std::round(contentOffset().x / laidOutWidth_) : double(kMainPage);
         laidOutWidth_ = size.width;
         setContentOffset({page * size.width, contentOffset().y});
     }

@@ -22,7 +22,8 @@ namespace {
 std::shared_ptr<ui::Label> makeCardLabel(double size, double weight, double alpha) {
     auto label = ui::Label::create();
     label->setFont(text::Font::systemFont(size, weight));
-    label->setTextColor(base::Color::dynamic(base::Color::white(0, alpha), base::Color::white(1, alpha)));
+    label->setTextColor(
+        base::Color::dynamic(base::Color::white(0, alpha), base::Color::white(1, alpha)));
     return label;
 }
 
@@ -51,7 +52,7 @@ void PlatterView::applyBackground() {
     layer()->setCornerRadius(hasBackground_ ? kCornerRadius : 0);
     layer()->setCornerCurve(ui::CornerCurve::Continuous);
     setBackgroundColor(hasBackground_ ? base::Color::dynamic(base::Color::white(1, 0.62),
-                                                              base::Color::white(0.12, 0.62))
+                                                             base::Color::white(0.12, 0.62))
                                       : base::Color::clear());
 }
 
@@ -120,7 +121,8 @@ std::shared_ptr<NotificationListView> NotificationListView::create() {
 std::vector<std::shared_ptr<NotificationCardView>> NotificationListView::cards() const {
     std::vector<std::shared_ptr<NotificationCardView>> result;
     for (const auto& view : subviews()) {
-        if (auto card = std::dynamic_pointer_cast<NotificationCardView>(view)) result.push_back(card);
+        if (auto card = std::dynamic_pointer_cast<NotificationCardView>(view))
+            result.push_back(card);
     }
     return result;
 }

@@ -27,8 +27,9 @@ constexpr std::string_view kLibrarySuffix = ".so";
 std::optional<std::vector<uint8_t>> readFilterFile(const std::string& path, std::string& reason) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        reason = errno == ENOENT ? "it has no filter (" + path + ")"
-                                 : "its filter cannot be opened: " + std::string(std::strerror(errno));
+        reason = errno == ENOENT
+                     ? "it has no filter (" + path + ")"
+                     : "its filter cannot be opened: " + std::string(std::strerror(errno));
         return std::nullopt;
     }
     struct stat info {};
@@ -152,13 +153,15 @@ std::vector<TweakLoadResult> loadTweaks(std::string_view bundleIdentifier,
                         result.outcome = TweakLoadResult::Outcome::Loaded;
                     } else {
                         const char* error = ::dlerror();
-                        result.reason = std::string("it failed to load: ") + (error ? error : "unknown error");
+                        result.reason =
+                            std::string("it failed to load: ") + (error ? error : "unknown error");
                     }
                     break;
             }
         }
         if (result.outcome == TweakLoadResult::Outcome::Skipped) {
-            std::fprintf(stderr, "substrate: skipping %s: %s\n", name.c_str(), result.reason.c_str());
+            std::fprintf(stderr, "substrate: skipping %s: %s\n", name.c_str(),
+                         result.reason.c_str());
         }
         results.push_back(std::move(result));
     }

@@ -70,7 +70,8 @@ class GlassClock : public ::testing::Test {
     }
 
     std::string hostCommand(const std::string& arguments) const {
-        return std::string(HOMESCREEN_BIN) + " --device-root " + root_ + " -o " + out_ + " " + arguments;
+        return std::string(HOMESCREEN_BIN) + " --device-root " + root_ + " -o " + out_ + " " +
+               arguments;
     }
 
     int run(const std::string& arguments) {
@@ -139,8 +140,8 @@ TEST_F(GlassClock, TheStockDigitsGiveWayToGlassDigitsInTheirPlace) {
     ASSERT_TRUE(stock && glass);
     // frame=(x,y,width,height) of the label, in points; the pictures are at 3x.
     double x = 0, y = 0, width = 0, height = 0;
-    ASSERT_EQ(std::sscanf(label[0].c_str() + label[0].find("frame=("), "frame=(%lf,%lf,%lf,%lf)", &x,
-                          &y, &width, &height),
+    ASSERT_EQ(std::sscanf(label[0].c_str() + label[0].find("frame=("), "frame=(%lf,%lf,%lf,%lf)",
+                          &x, &y, &width, &height),
               4);
     const int top = int(y * 3);
     const int bottom = int((y + height) * 3);
@@ -160,7 +161,8 @@ TEST_F(GlassClock, ASettingWrittenByAnotherProcessReachesTheRunningClock) {
     const pid_t host = fork();
     ASSERT_GE(host, 0);
     if (host == 0) {
-        const std::string command = hostCommand("--script " + scene) + " >" + root_ + "/host.txt 2>&1";
+        const std::string command =
+            hostCommand("--script " + scene) + " >" + root_ + "/host.txt 2>&1";
         ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
@@ -228,7 +230,8 @@ TEST_F(GlassClock, TheLegacySystemGetsTheLegacyClockAndTheDateLineAboveIt) {
 }
 
 TEST_F(GlassClock, TheDateLineReadsInTheCompactFormOfTheLocale) {
-    const std::string scene = script(R"({"steps": [{"after": 0.2, "do": "describe", "file": "t.txt"}]})");
+    const std::string scene =
+        script(R"({"steps": [{"after": 0.2, "do": "describe", "file": "t.txt"}]})");
     ASSERT_EQ(run("--script " + scene), 0) << output_;
     EXPECT_EQ(linesWith(tree("t.txt"), "text=\"Mon Dec 7\"").size(), 1u) << tree("t.txt");
     ASSERT_EQ(run("--locale zh_CN --script " + scene), 0) << output_;

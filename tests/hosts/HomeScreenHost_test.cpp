@@ -30,7 +30,9 @@ class HomeScreenHost : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(root_); }
 
-    std::string tweakDir() const { return root_ + "/var/jb/Library/MobileSubstrate/DynamicLibraries"; }
+    std::string tweakDir() const {
+        return root_ + "/var/jb/Library/MobileSubstrate/DynamicLibraries";
+    }
 
     void installTweak(const std::string& library, const std::string& name, const char* filter) {
         fs::create_directories(tweakDir());
@@ -139,8 +141,10 @@ TEST_F(HomeScreenHost, BrokenAndFilterlessTweaksAreSkippedAndLoggedWhileTheHostR
     installTweak(HOOK_PROBE_TWEAK, "D-Good", kSpringBoardFilter);
 
     ASSERT_EQ(run("--default-scene"), 0) << output_;
-    EXPECT_NE(output_.find("skipping A-NoFilter.so: it has no filter"), std::string::npos) << output_;
-    EXPECT_NE(output_.find("skipping B-Broken.so: it failed to load"), std::string::npos) << output_;
+    EXPECT_NE(output_.find("skipping A-NoFilter.so: it has no filter"), std::string::npos)
+        << output_;
+    EXPECT_NE(output_.find("skipping B-Broken.so: it failed to load"), std::string::npos)
+        << output_;
     EXPECT_NE(output_.find("skipping C-BadFilter.so: its filter is not a property list"),
               std::string::npos)
         << output_;
@@ -162,8 +166,9 @@ TEST_F(HomeScreenHost, BadScriptsAndOptionsAreRefusedBeforeAnythingRuns) {
     EXPECT_EQ(output_.find("probe:"), std::string::npos);
     EXPECT_FALSE(fs::exists(out_ + "/first.png"));
 
-    EXPECT_EQ(run("--script " + writeScript(R"({"steps": [{"do": "snapshot", "file": "../x.png"}]})")),
-              2);
+    EXPECT_EQ(
+        run("--script " + writeScript(R"({"steps": [{"do": "snapshot", "file": "../x.png"}]})")),
+        2);
     EXPECT_NE(output_.find("step 0: \"file\" must be a plain name"), std::string::npos) << output_;
 
     EXPECT_EQ(run("--device watch --default-scene"), 2);

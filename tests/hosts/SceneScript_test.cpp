@@ -96,8 +96,8 @@ TEST_F(SceneScriptTest, StepsRunInOrderAtTheirTimesAndStepsThatTakeTimePushLater
     ASSERT_EQ(ran.size(), 4u);
     EXPECT_DOUBLE_EQ(ran[0].at, 0);
     EXPECT_DOUBLE_EQ(ran[1].at, 2.5);
-    EXPECT_DOUBLE_EQ(ran[2].at, 13);    // ran at 3, took 10 s
-    EXPECT_DOUBLE_EQ(ran[3].at, 14);    // one second after the slow step ended
+    EXPECT_DOUBLE_EQ(ran[2].at, 13);  // ran at 3, took 10 s
+    EXPECT_DOUBLE_EQ(ran[3].at, 14);  // one second after the slow step ended
 }
 
 TEST_F(SceneScriptTest, AFailingStepStopsTheSceneAndNamesItself) {

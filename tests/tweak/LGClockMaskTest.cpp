@@ -39,8 +39,8 @@ InkBox inkOf(const graphics::Image& image) {
 
 // The line drawn `copies` times with its origin at (x, baseline) of a y-up image of `size`: the
 // mask's reference, made directly with the text engine.
-graphics::ImageRef referenceMask(const std::string& text, const text::FontRef& font, base::Size size,
-                                 double x, double baseline, int copies = 1) {
+graphics::ImageRef referenceMask(const std::string& text, const text::FontRef& font,
+                                 base::Size size, double x, double baseline, int copies = 1) {
     auto image = graphics::ImageContext::begin(size, false, 3);
     image->context().translate(0, size.height);
     image->context().scale(1, -1);
@@ -79,11 +79,14 @@ TEST_F(ClockTest, MaskPlacesTheLineByAlignmentAndTopInset) {
     ASSERT_NE(centred, nullptr);
     EXPECT_EQ(centred->pixelWidth(), 900);
     const double x = std::floor((300 - line->width()) / 2);
-    EXPECT_EQ(differingAlpha(*centred, *referenceMask(state.text, state.font, rect.size, x, baseline)), 0);
+    EXPECT_EQ(
+        differingAlpha(*centred, *referenceMask(state.text, state.font, rect.size, x, baseline)),
+        0);
 
     state.alignment = 0;
     auto left = LGClockMaskImage(state, rect, lock->clockView().get());
-    EXPECT_EQ(differingAlpha(*left, *referenceMask(state.text, state.font, rect.size, 0, baseline)), 0);
+    EXPECT_EQ(differingAlpha(*left, *referenceMask(state.text, state.font, rect.size, 0, baseline)),
+              0);
     // And the ink sits where the glyph outlines say: its top a whole inset below the image's top.
     const InkBox ink = inkOf(*left);
     EXPECT_NEAR(ink.minX / 3.0, line->glyphPathBounds().minX(), 0.7);
@@ -128,8 +131,9 @@ TEST_F(ClockTest, EmboldeningThickensTheMaskByItsDistance) {
     const double x = std::floor((300 - line->width()) / 2);
     const double baseline = std::floor(100 - line->typographicBounds().ascent);
     // Five copies on one spot: the same shape, its antialiased rim a little denser.
-    EXPECT_EQ(differingAlpha(*single, *referenceMask(state.text, state.font, rect.size, x, baseline, 5)),
-              0);
+    EXPECT_EQ(
+        differingAlpha(*single, *referenceMask(state.text, state.font, rect.size, x, baseline, 5)),
+        0);
     setSettings({{"Quorvane.Clock.LegacyEmbolden", PlistValue::real(1)}});
     const InkBox legacyBold = inkOf(*LGClockMaskImage(state, rect, host.get()));
     const InkBox legacyThin = inkOf(*single);
@@ -145,8 +149,8 @@ TEST_F(ClockTest, MaskStringIsWhiteInALayoutFontAndKeepsStyledRunsWithoutTheVari
     EXPECT_EQ(plain.string(), "10:09");
     const auto attributes = plain.attributesAt(0);
     ASSERT_TRUE(attributes.count(std::string(text::kLayoutFontAttribute)));
-    EXPECT_TRUE(std::get<base::Color>(attributes.at(std::string(text::kLayoutForegroundColorAttribute))) ==
-                base::Color::white(1));
+    EXPECT_TRUE(std::get<base::Color>(attributes.at(
+                    std::string(text::kLayoutForegroundColorAttribute))) == base::Color::white(1));
 
     setSettings({{"Quorvane.Clock.VariableFont.Enabled", PlistValue::boolean(false)}});
     text::AttributedString styled("10:09");
@@ -228,7 +232,8 @@ TEST_F(ClockTest, GlyphBottomIsTheLowestInkOfTheMaskInTheGlassFrame) {
     const Rect label{20, 200, 300, 90};
     const Rect frame = LGClockGlassFrame(state.text, state.font, nullptr, 1, label);
     const double bottom = LGClockGlyphBottom(state.text, state.font, nullptr, label, 4);
-    const InkBox ink = inkOf(*LGClockMaskImage(state, {{0, 0}, frame.size}, lock->clockView().get()));
+    const InkBox ink =
+        inkOf(*LGClockMaskImage(state, {{0, 0}, frame.size}, lock->clockView().get()));
     EXPECT_NEAR(frame.minY() + (ink.maxY + 1) / 3.0, bottom, 0.7);
     EXPECT_EQ(LGClockGlyphBottom("", state.font, nullptr, label, 4), label.maxY());
 }

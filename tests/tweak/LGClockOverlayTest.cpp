@@ -27,11 +27,11 @@ Rect inWindow(const std::shared_ptr<ui::View>& view) {
 }
 
 std::shared_ptr<ui::View> makeView(const char* className, const Rect& frame) {
-    auto view = std::dynamic_pointer_cast<ui::View>(runtime::lookUpClass(className)->createInstance());
+    auto view =
+        std::dynamic_pointer_cast<ui::View>(runtime::lookUpClass(className)->createInstance());
     view->setFrame(frame);
     return view;
 }
-
 
 }  // namespace
 
@@ -90,7 +90,8 @@ TEST_F(ClockTest, VerticalOffsetRaisesTheOverlayAndEvenRoundingAbsorbsSubpointMo
     auto host = lock->clockView();
     LGClockUpdateHost(host);
     auto overlay = LGClockOverlayForHost(host.get());
-    const Rect labelInPage = lock->timeLabel()->convertRect(lock->timeLabel()->bounds(), lock->mainPage().get());
+    const Rect labelInPage =
+        lock->timeLabel()->convertRect(lock->timeLabel()->bounds(), lock->mainPage().get());
     EXPECT_EQ(overlay->cachedSourceFrameInContainer().minY(),
               2 * std::round((labelInPage.minY() - 12) / 2));
 
@@ -250,7 +251,8 @@ TEST_F(ClockTest, SourceLabelsFollowTheCandidateRules) {
     buildLegacy();
     auto host = lock->clockView();
     // A second, larger candidate: the larger one is the source (the first of equal sizes wins).
-    auto legibility = std::static_pointer_cast<lockscreen::LegibilityLabel>(lock->timeLabel()->superview());
+    auto legibility =
+        std::static_pointer_cast<lockscreen::LegibilityLabel>(lock->timeLabel()->superview());
     auto big = ui::Label::create({0, 0, 300, 80});
     big->setText("9:41");
     big->setFont(text::Font::systemFont(90));

@@ -25,7 +25,7 @@ class ClockText : public ::testing::Test {
     void TearDown() override { ::setenv("LC_ALL", "en_US", 1); }
 };
 
-constexpr std::time_t kMorning = 1796636460;         // Mon 2026-12-07 09:41 UTC
+constexpr std::time_t kMorning = 1796636460;             // Mon 2026-12-07 09:41 UTC
 constexpr std::time_t kAfternoon = kMorning + 6 * 3600;  // 15:41
 
 }  // namespace

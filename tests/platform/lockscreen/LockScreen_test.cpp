@@ -73,7 +73,8 @@ void recordDidLayout(runtime::Object* self, runtime::SEL sel) {
 template <class R, class... A>
 class Hook {
   public:
-    Hook(const char* className, const char* selector, R (*replacement)(runtime::Object*, runtime::SEL, A...),
+    Hook(const char* className, const char* selector,
+         R (*replacement)(runtime::Object*, runtime::SEL, A...),
          R (**previous)(runtime::Object*, runtime::SEL, A...))
         : cls_(runtime::lookUpClass(className)), sel_(runtime::Selector::named(selector)) {
         installed_ = runtime::replaceMethod(cls_, sel_, replacement, previous);
@@ -220,8 +221,8 @@ TEST_F(LockScreenTest, LayoutSetsTheListFrameBetweenTheControllersLayoutCallback
     ASSERT_TRUE(will.installed() && did.installed() && frame.installed());
 
     lock->setScreenSize({852, 393});
-    EXPECT_EQ(sent.layouts, (std::vector<std::string>{"viewWillLayoutSubviews", "list setFrame:",
-                                                      "viewDidLayoutSubviews"}));
+    EXPECT_EQ(sent.layouts, (std::vector<std::string>{"viewWillLayoutSubviews",
+                                                      "list setFrame:", "viewDidLayoutSubviews"}));
     EXPECT_EQ(lock->listView()->frame().width(), 852);
     EXPECT_EQ(lock->scene()->interfaceOrientation(), ui::InterfaceOrientation::LandscapeRight);
     // The pages keep the main page in view across the size change.

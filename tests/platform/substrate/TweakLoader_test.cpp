@@ -134,8 +134,9 @@ TEST_F(TweakLoader, BadTweaksAreSkippedWithOneLineEachAndLoadingGoesOn) {
     EXPECT_NE(find(results, "A1-NoFilter.so")->reason.find("no filter"), std::string::npos);
     EXPECT_NE(find(results, "A2-NotAPlist.so")->reason.find("not a property list"),
               std::string::npos);
-    EXPECT_NE(find(results, "A5-Unresolved.so")->reason.find("qv_probe_function_that_exists_nowhere"),
-              std::string::npos);
+    EXPECT_NE(
+        find(results, "A5-Unresolved.so")->reason.find("qv_probe_function_that_exists_nowhere"),
+        std::string::npos);
     EXPECT_NE(find(results, "A7-FifoFilter.so")->reason.find("not a regular file"),
               std::string::npos);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 8);
