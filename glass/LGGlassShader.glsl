@@ -25,6 +25,7 @@ void vertexShader() {
 #pragma stage fragment fragmentShader
 #pragma texture 0 blurredTex sampler 0
 #pragma texture 1 maskTex sampler 0
+#pragma texture 2 edgeField
 #pragma buffer 0 Uniforms
 
 in vec2 localUV;
@@ -32,6 +33,7 @@ out vec4 fragColor;
 
 uniform sampler2D blurredTex;  // the blurred wallpaper
 uniform sampler2D maskTex;     // the shape mask; only alpha is read
+uniform sampler2D edgeField;   // the mask's edges, one texel per drawable pixel
 
 layout(std140) uniform Uniforms {
     vec2 resolution;
@@ -115,7 +117,7 @@ float labFInverse(float t) {
     return t3 > kLabEpsilon ? t3 : (t - 16.0 / 116.0) / kLabKappa;
 }
 
-vec3 rgbToLch(vec3 rgb) {
+vec3 rgbToLab(vec3 rgb) {
     vec3 lin = vec3(srgbToLinear(rgb.r), srgbToLinear(rgb.g), srgbToLinear(rgb.b));
     vec3 xyz = vec3(dot(vec3(0.4124, 0.3576, 0.1805), lin),
                     dot(vec3(0.2126, 0.7152, 0.0722), lin),
@@ -123,21 +125,14 @@ vec3 rgbToLch(vec3 rgb) {
     float fx = labF(xyz.x / kWhite.x);
     float fy = labF(xyz.y / kWhite.y);
     float fz = labF(xyz.z / kWhite.z);
-    float L = 116.0 * fy - 16.0;
-    float a = 500.0 * (fx - fy);
-    float b = 200.0 * (fy - fz);
-    float C = length(vec2(a, b));
-    // atan(0, 0) is undefined in GLSL; with no chroma the hue does not matter, so take 0.
-    float h = C > 0.0 ? atan(b, a) : 0.0;
-    return vec3(L, C, h);
+    return vec3(116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz));
 }
 
-vec3 lchToRgb(vec3 lch) {
-    float a = cos(lch.z) * lch.y;
-    float b = sin(lch.z) * lch.y;
-    float fy = (lch.x + 16.0) / 116.0;
-    float fx = a / 500.0 + fy;
-    float fz = fy - b / 200.0;
+// Back to sRGB, clamped to 0..1.
+vec3 labToRgb(vec3 lab) {
+    float fy = (lab.x + 16.0) / 116.0;
+    float fx = lab.y / 500.0 + fy;
+    float fz = fy - lab.z / 200.0;
     vec3 xyz = vec3(labFInverse(fx), labFInverse(fy), labFInverse(fz)) * kWhite;
     vec3 lin = vec3(dot(vec3(3.2406, -1.5372, -0.4986), xyz),
                     dot(vec3(-0.9689, 1.8758, 0.0415), xyz),
@@ -146,47 +141,38 @@ vec3 lchToRgb(vec3 lch) {
     return clamp(rgb, 0.0, 1.0);
 }
 
-// ---- Mask edge estimate --------------------------------------------------------------------
+// The colour with its LCh lightness raised by `lift` (clamped to 0..100) and its chroma cut by
+// `cut` (not below 0), hue unchanged. Keeping the hue while changing the chroma scales a and b
+// alike, so the round trip through LCh's polar form is done in Lab, without atan, cos and sin.
+vec3 liftInLch(vec3 rgb, float lift, float cut) {
+    vec3 lab = rgbToLab(rgb);
+    float C = length(lab.yz);
+    float shapedC = max(0.0, C - cut);
+    lab.x = clamp(lab.x + lift, 0.0, 100.0);
+    lab.yz *= C > 0.0 ? shapedC / C : 0.0;
+    return labToRgb(lab);
+}
 
+// ---- Mask edge field ------------------------------------------------------------------------
+
+// The edge search over the mask (eight directions, up to ten texels each, the first probe below
+// half coverage ending a direction) is done once per mask upload, for every drawable pixel, into
+// the edge field texture (glass/LGMaskEdgeField.h). One texel per pixel: red, green and blue hold
+// the outward direction as two 12-bit numbers, alpha the distance in whole mask texels, 0 when no
+// probe left the shape.
 struct MaskEdgeInfo {
     float distance;  // mask texels to the nearest edge; 1e6 when none was found
     vec2 dir;        // unit direction out of the shape
-    float alpha;     // mask alpha at the pixel
 };
 
-float maskAlphaAt(vec2 uv) {
-    return texture(maskTex, clamp(uv, 0.0, 1.0)).a;
-}
-
-const vec2 kProbeDirections[8] = vec2[8](vec2(1.0, 0.0), vec2(-1.0, 0.0), vec2(0.0, 1.0),
-                                          vec2(0.0, -1.0), normalize(vec2(1.0, 1.0)),
-                                          normalize(vec2(-1.0, 1.0)), normalize(vec2(1.0, -1.0)),
-                                          normalize(vec2(-1.0, -1.0)));
-
-MaskEdgeInfo estimateMaskEdgeDistance(vec2 uv) {
+MaskEdgeInfo maskEdgeAt(vec2 uv) {
+    ivec2 size = textureSize(edgeField, 0);
+    ivec2 at = clamp(ivec2(uv * vec2(size)), ivec2(0), size - 1);
+    uvec4 q = uvec4(texelFetch(edgeField, at, 0) * 255.0 + 0.5);
+    ivec2 d12 = ivec2((q.r << 4u) | (q.g >> 4u), ((q.g & 15u) << 8u) | q.b);
     MaskEdgeInfo info;
-    vec2 size = vec2(textureSize(maskTex, 0));
-    vec2 texel = 1.0 / size;
-    info.alpha = maskAlphaAt(uv);
-
-    vec2 g = vec2(maskAlphaAt(uv + vec2(texel.x, 0.0)) - maskAlphaAt(uv - vec2(texel.x, 0.0)),
-                  maskAlphaAt(uv + vec2(0.0, texel.y)) - maskAlphaAt(uv - vec2(0.0, texel.y)));
-    info.dir = length(g) > 0.0001 ? -normalize(g) : vec2(0.0, -1.0);
-
-    info.distance = 1e6;
-    if (info.alpha < 0.01) return info;
-
-    // Walk out along eight directions, up to ten texels each; the first texel below half
-    // coverage ends that direction.
-    for (int d = 0; d < 8; ++d) {
-        for (int probe = 1; probe <= 10; ++probe) {
-            vec2 offset = float(probe) * texel * kProbeDirections[d];
-            if (maskAlphaAt(uv + offset) < 0.5) {
-                info.distance = min(info.distance, length(offset * size));
-                break;
-            }
-        }
-    }
+    info.dir = vec2(d12 - 2048) / 2047.0;
+    info.distance = q.a == 0u ? 1e6 : float(q.a);
     return info;
 }
 
@@ -197,6 +183,10 @@ float roundHalfAwayFromZero(float x) {
 
 // ---- Fragment ------------------------------------------------------------------------------
 
+// Work that cannot change a pixel is left out: mask pixels are discarded on the mask's alpha
+// before anything else, the dispersion reads only run where there is a displacement, and the LCh
+// lift only where the highlight has a weight. Every shortcut gives the bytes the full computation
+// gives.
 void fragmentShader() {
     // Step 1: inputs.
     vec2 px = localUV * u.resolution;
@@ -206,6 +196,10 @@ void fragmentShader() {
     float bezel = u.bezelWidth;
     float eta = 1.0 / u.refractiveIndex;
     bool useMask = u.hasShapeMask > 0.5;
+
+    // Step 8.2 first: outside the mask there is nothing to draw.
+    float maskAlpha = useMask ? texture(maskTex, localUV).a : 1.0;
+    if (maskAlpha < 0.01) discard;
 
     // Steps 2-3: region. Left is tested before right and top before bottom, which decides a
     // glass narrower than 2R.
@@ -247,12 +241,11 @@ void fragmentShader() {
 
     // Step 8: a shape mask replaces the rectangle's geometry.
     if (useMask) {
-        MaskEdgeInfo info = estimateMaskEdgeDistance(localUV);
+        MaskEdgeInfo info = maskEdgeAt(localUV);
         dir = info.dir;
-        if (info.alpha < 0.01) discard;
         float edgeRadius = max(1.0, bezel * 0.35);
         edgeBand = clamp(1.0 - info.distance / edgeRadius, 0.0, 1.0);
-        edgeOpacity = info.alpha;
+        edgeOpacity = maskAlpha;
         bezelRatio = clamp(info.distance / edgeRadius, 0.0, 1.0);
         distFromSide = bezel * bezelRatio;
     }
@@ -281,15 +274,18 @@ void fragmentShader() {
     // Step 12.
     vec4 base = texture(blurredTex, uv);
 
-    // Step 13: dispersion, bounded to a mix weight of 0.012 * 0.65.
+    // Step 13: dispersion, bounded to a mix weight of 0.012 * 0.65. Without a displacement the
+    // amount is 0 and both reads would land on uv: the mix would return base as it is.
     vec2 prism = dispPx / max(u.wallpaperResolution, vec2(1.0));
     float amount = clamp(length(prism) * 24.0, 0.0, 0.012);
-    vec2 redUV = clamp(uv - prism * 0.55, 0.0, 1.0);
-    vec2 blueUV = clamp(uv + prism * 0.55, 0.0, 1.0);
-    float t = amount * 80.0;
-    vec3 dispersed = vec3(texture(blurredTex, mix(uv, redUV, t)).r, base.g,
-                          texture(blurredTex, mix(uv, blueUV, t)).b);
-    base.rgb = mix(base.rgb, dispersed, amount * 0.65);
+    if (amount > 0.0) {
+        vec2 redUV = clamp(uv - prism * 0.55, 0.0, 1.0);
+        vec2 blueUV = clamp(uv + prism * 0.55, 0.0, 1.0);
+        float t = amount * 80.0;
+        vec3 dispersed = vec3(texture(blurredTex, mix(uv, redUV, t)).r, base.g,
+                              texture(blurredTex, mix(uv, blueUV, t)).b);
+        base.rgb = mix(base.rgb, dispersed, amount * 0.65);
+    }
 
     // Step 14: specular lobes.
     vec2 light = vec2(cos(u.specularAngle), -sin(u.specularAngle));
@@ -306,12 +302,13 @@ void fragmentShader() {
     float specular = lobe * strokeMask * u.specularOpacity * (useMask ? 1.15 : 2.15) * edgeOpacity;
     float highlight = specular + fresnel * (useMask ? 0.28 : 0.34);
 
-    // Step 18: lift lightness and cut chroma in LCh.
-    vec3 lch = rgbToLch(clamp(base.rgb, 0.0, 1.0));
-    lch.x = clamp(lch.x + highlight * (useMask ? 18.0 : 36.0), 0.0, 100.0);
-    lch.y = max(0.0, lch.y - highlight * (useMask ? 4.0 : 9.0));
-    vec3 shaped = lchToRgb(lch);
-    base.rgb = mix(base.rgb, shaped, clamp(highlight * (useMask ? 0.48 : 0.70), 0.0, 1.0));
+    // Step 18: lift lightness and cut chroma in LCh. With no weight the mix returns base.
+    float weight = clamp(highlight * (useMask ? 0.48 : 0.70), 0.0, 1.0);
+    if (weight > 0.0) {
+        vec3 shaped = liftInLch(clamp(base.rgb, 0.0, 1.0), highlight * (useMask ? 18.0 : 36.0),
+                                highlight * (useMask ? 4.0 : 9.0));
+        base.rgb = mix(base.rgb, shaped, weight);
+    }
 
     // Step 19: straight alpha; the wallpaper's own alpha is not used.
     fragColor = vec4(base.rgb, edgeOpacity);

@@ -11,6 +11,7 @@
 #include "platform/dispatch/Time.h"
 #include "platform/gpu/CommandBuffer.h"
 #include "platform/gpu/CommandQueue.h"
+#include "platform/gpu/Drawable.h"
 #include "platform/gpu/RenderCommandEncoder.h"
 #include "platform/gpu/RenderPassDescriptor.h"
 #include "platform/gpu/Texture.h"
@@ -128,6 +129,15 @@ void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
     auto drawable = view.currentDrawable();
     auto pass = view.currentRenderPassDescriptor();
     if (!drawable || !pass) return;
+    // A mask's edge field has one texel per drawable pixel; without one the mask cannot be drawn.
+    if (_shapeMaskTexture) {
+        const auto& target = drawable->texture();
+        if (!_shapeMaskEdgeField || _shapeMaskEdgeField->width() != target->width() ||
+            _shapeMaskEdgeField->height() != target->height()) {
+            _reloadShapeMaskEdgeField(target->width(), target->height());
+        }
+        if (!_shapeMaskEdgeField) return;
+    }
     const auto& queue = context->queueForGroup(_updateGroup);
     if (!queue) return;
     auto commandBuffer = queue->commandBuffer();
@@ -156,10 +166,13 @@ void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
     const Uniforms uniforms = _frameUniforms(radius);
     encoder->setFragmentBytes(&uniforms, sizeof uniforms, 0);
 
-    // Step 12: wallpaper and mask (a white texel stands in for a missing mask).
+    // Step 12: wallpaper, mask and the mask's edge field (a white texel stands in for a missing
+    // mask, and for the field of rectangle glass, which reads none).
     encoder->setFragmentTexture(_blurredTexture, 0);
     encoder->setFragmentTexture(_shapeMaskTexture ? _shapeMaskTexture : context->placeholderMask,
                                 1);
+    encoder->setFragmentTexture(_shapeMaskTexture ? _shapeMaskEdgeField : context->placeholderMask,
+                                2);
     encoder->setFragmentSamplerState(context->sampler, 0);
 
     // Step 13: one quad; nothing waits for the GPU.

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/glass/ClockMask.h"
+#include "testing/glass/ClockMask.h"
 #include "glass/LGGlassPipeline.h"
 #include "glass/LGGlassShaderSource.h"
 #include "glass/Uniforms.h"

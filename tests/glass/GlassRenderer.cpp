@@ -6,6 +6,7 @@
 
 #include "glass/LGGlassPipeline.h"
 #include "glass/LGGlassShaderSource.h"
+#include "glass/LGMaskEdgeField.h"
 #include "platform/gpu/CommandBuffer.h"
 #include "platform/gpu/Library.h"
 #include "platform/gpu/RenderCommandEncoder.h"
@@ -63,6 +64,11 @@ BgraImage GlassRenderer::render(const Uniforms& uniforms, const BgraImage& wallp
         width, height, gpu::TextureUsage::RenderTarget | gpu::TextureUsage::ShaderRead));
     auto wallpaperTexture = upload(wallpaper);
     auto maskTexture = mask != nullptr ? upload(*mask) : placeholder_;
+    // The mask's edge field, made for this target as the glass view makes it for its drawable.
+    auto edgeField = mask != nullptr ? LGMaskEdgeFieldTexture(device_, mask->pixels.data(),
+                                                              mask->width, mask->height,
+                                                              mask->width * 4, width, height)
+                                     : placeholder_;
 
     auto buffer = queue_->commandBuffer();
     auto encoder = buffer->renderCommandEncoder(gpu::RenderPassDescriptor::clearing(target));
@@ -70,6 +76,7 @@ BgraImage GlassRenderer::render(const Uniforms& uniforms, const BgraImage& wallp
     encoder->setFragmentBytes(&uniforms, sizeof uniforms, 0);
     encoder->setFragmentTexture(wallpaperTexture, 0);
     encoder->setFragmentTexture(maskTexture, 1);
+    encoder->setFragmentTexture(edgeField, 2);
     encoder->setFragmentSamplerState(sampler_, 0);
     encoder->drawPrimitives(gpu::PrimitiveType::Triangle, 0, 6);
     encoder->endEncoding();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "glass/LGGlassReference.h"
+#include "testing/glass/LGGlassReference.h"
 #include "glass/Uniforms.h"
 #include "platform/gpu/CommandQueue.h"
 #include "platform/gpu/Device.h"
@@ -33,7 +33,8 @@ struct BgraImage {
 };
 
 // Draws the glass program the way the glass view does: one pass into a target cleared to
-// (0, 0, 0, 0), six vertices, the glass blend state, one linear clamp-to-edge sampler.
+// (0, 0, 0, 0), six vertices, the glass blend state, one linear clamp-to-edge sampler, and the
+// mask's edge field made for the target's size.
 class GlassRenderer {
   public:
     // nullptr with *error set when there is no GPU or the program does not build.

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "glass/LGAutomaticTintColor.h"
-#include "glass/LGGlassReference.h"
+#include "testing/glass/LGGlassReference.h"
 #include "glass/LGGlassShaderSource.h"
 #include "platform/gpu/Device.h"
 #include "platform/ui/Layer.h"

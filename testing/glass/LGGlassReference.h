@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "glass/LGGlassReferenceMath.h"
+#include "testing/glass/LGGlassReferenceMath.h"
 #include "glass/Uniforms.h"
 
 // A C++ reference of the glass fragment stage, used to check the GPU's pixels. It reads textures
