@@ -1,39 +1,19 @@
-// The glass: one vertex stage that covers the drawable with a quad, one fragment stage that
-// decides whether a pixel is glass, bends the wallpaper behind it through a rounded bezel,
-// disperses it slightly and lights the rim.
+// The glass: vertex stages that cover the drawable, fragment stages that decide whether a pixel
+// is glass, bend the wallpaper behind it through a rounded bezel, disperse it slightly and light
+// the rim.
+//
+// The whole drawable can be drawn in one draw (vertexShader with fragmentShader, six vertices).
+// The glass view draws it in two that give the same bytes for less work: bandVertexShader places
+// the parts that need the full computation (the bezel band of rectangle glass, the tiles of mask
+// glass that hold an edge) for fragmentShader, and plainVertexShader places the rest, where the
+// glass shows the wallpaper unbent and unlit, for plainFragmentShader. Every pixel falls in
+// exactly one of the two. GPUs that run both sides of a branch for a group of pixels, as
+// software rasterisers do, only save work that way.
 //
 // Everything is 32-bit float. px are drawable pixels from the glass's top-left corner.
 
 precision highp float;
 precision highp int;
-
-#pragma stage vertex vertexShader
-
-out vec2 localUV;  // 0..1 across the glass, (0, 0) top-left, v grows downwards
-
-const vec2 kQuadPositions[6] = vec2[6](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0),
-                                       vec2(-1.0, 1.0), vec2(1.0, -1.0), vec2(1.0, 1.0));
-const vec2 kQuadUV[6] = vec2[6](vec2(0.0, 1.0), vec2(1.0, 1.0), vec2(0.0, 0.0), vec2(0.0, 0.0),
-                                vec2(1.0, 1.0), vec2(1.0, 0.0));
-
-void vertexShader() {
-    int i = clamp(gl_VertexID, 0, 5);
-    gl_Position = vec4(kQuadPositions[i], 0.0, 1.0);
-    localUV = kQuadUV[i];
-}
-
-#pragma stage fragment fragmentShader
-#pragma texture 0 blurredTex sampler 0
-#pragma texture 1 maskTex sampler 0
-#pragma texture 2 edgeField
-#pragma buffer 0 Uniforms
-
-in vec2 localUV;
-out vec4 fragColor;
-
-uniform sampler2D blurredTex;  // the blurred wallpaper
-uniform sampler2D maskTex;     // the shape mask; only alpha is read
-uniform sampler2D edgeField;   // the mask's edges, one texel per drawable pixel
 
 layout(std140) uniform Uniforms {
     vec2 resolution;
@@ -52,6 +32,17 @@ layout(std140) uniform Uniforms {
     float samplingOrientation;
     float hasShapeMask;
 } u;
+
+uniform sampler2D blurredTex;        // the blurred wallpaper
+uniform sampler2D maskTex;           // the shape mask; only alpha is read
+uniform highp sampler2D edgeField;   // the mask's edges, one texel per drawable pixel
+uniform highp sampler2D edgeTiles;   // what each tile of the drawable needs, for mask glass
+
+// Drawable pixels per side of an edge tile (glass/LGMaskEdgeField.h).
+const int kEdgeTileSize = 16;
+
+const vec2 kQuadUV[6] = vec2[6](vec2(0.0, 1.0), vec2(1.0, 1.0), vec2(0.0, 0.0), vec2(0.0, 0.0),
+                                vec2(1.0, 1.0), vec2(1.0, 0.0));
 
 // ---- Bezel profile -------------------------------------------------------------------------
 
@@ -181,7 +172,199 @@ float roundHalfAwayFromZero(float x) {
     return sign(x) * floor(abs(x) + 0.5);
 }
 
-// ---- Fragment ------------------------------------------------------------------------------
+// ---- Shared by the fragment stages -----------------------------------------------------------
+
+// Steps 2-4 of the fragment: whether px lies beyond a rounded corner by more than a pixel.
+bool beyondCorner(vec2 px) {
+    float W = u.resolution.x;
+    float H = u.resolution.y;
+    float R = u.radius;
+    bool inLeft = px.x < R;
+    bool inRight = px.x > W - R;
+    bool inTop = px.y < R;
+    bool inBottom = px.y > H - R;
+    bool inCorner = (inLeft || inRight) && (inTop || inBottom);
+    float cx = inLeft ? px.x - R : (inRight ? px.x - (W - R) : 0.0);
+    float cy = inTop ? px.y - R : (inBottom ? px.y - (H - R) : 0.0);
+    return inCorner && length(vec2(cx, cy)) > R + 1.0;
+}
+
+// Steps 10-11: the wallpaper coordinate behind px moved by dispPx, oriented and clamped.
+vec2 wallpaperUV(vec2 px, vec2 dispPx) {
+    vec2 screenPx = u.cardOrigin + px + dispPx;
+    vec2 uv = (screenPx - u.wallpaperOrigin) / u.wallpaperResolution;
+    // Every orientation code other than 2, 3 and 4 leaves uv as it is.
+    float o = roundHalfAwayFromZero(u.samplingOrientation);
+    if (o == 2.0) {
+        uv = vec2(1.0 - uv.x, 1.0 - uv.y);
+    } else if (o == 3.0) {
+        uv = vec2(1.0 - uv.y, uv.x);
+    } else if (o == 4.0) {
+        uv = vec2(uv.y, 1.0 - uv.x);
+    }
+    return clamp(uv, 0.0, 1.0);
+}
+
+// ---- Where the draws go --------------------------------------------------------------------
+
+// Corner `corner` (0..5, two triangles) of the rectangle lo..hi in localUV. A rectangle that is
+// not drawn collapses onto one point, and its triangles cover no pixel.
+vec2 rectangleCorner(vec2 lo, vec2 hi, int corner, bool drawn) {
+    return drawn ? mix(lo, hi, kQuadUV[corner]) : vec2(0.0);
+}
+
+vec4 clipPosition(vec2 uv) {
+    return vec4(uv.x * 2.0 - 1.0, 1.0 - uv.y * 2.0, 0.0, 1.0);
+}
+
+// Rectangle glass is split along two insets (in localUV): pixels at least `side` from every side
+// are outside the bezel and the two-pixel rim, and of those, pixels at least `corner` from two
+// adjacent sides are outside the corners too, each with a pixel to spare. Those pixels are plain.
+// Both are negative when the glass has no such interior.
+void rectangleInsets(out vec2 side, out vec2 corner) {
+    float s = max(u.bezelWidth, 2.0) + 1.0;
+    float c = max(s, u.radius + 1.0);
+    side = vec2(s) / u.resolution;
+    corner = vec2(c) / u.resolution;
+    if (!(u.bezelWidth > 0.0 && corner.x * 2.0 < 1.0 && corner.y * 2.0 < 1.0)) {
+        side = vec2(-1.0);
+        corner = vec2(-1.0);
+    }
+}
+
+// Band rectangle i (0..7) of rectangle glass: the strips along the four sides, then the four
+// corner squares inside them; the whole glass as rectangle 0 when there is no interior.
+void bandRectangle(int i, out vec2 lo, out vec2 hi, out bool drawn) {
+    vec2 side, corner;
+    rectangleInsets(side, corner);
+    vec2 farSide = 1.0 - side;
+    vec2 farCorner = 1.0 - corner;
+    drawn = i < 8;
+    if (side.x < 0.0) {
+        lo = vec2(0.0);
+        hi = vec2(1.0);
+        drawn = i == 0;
+    } else if (i == 0) {
+        lo = vec2(0.0);
+        hi = vec2(1.0, side.y);
+    } else if (i == 1) {
+        lo = vec2(0.0, farSide.y);
+        hi = vec2(1.0);
+    } else if (i == 2) {
+        lo = vec2(0.0, side.y);
+        hi = vec2(side.x, farSide.y);
+    } else if (i == 3) {
+        lo = vec2(farSide.x, side.y);
+        hi = vec2(1.0, farSide.y);
+    } else if (i == 4) {
+        lo = side;
+        hi = corner;
+    } else if (i == 5) {
+        lo = vec2(farCorner.x, side.y);
+        hi = vec2(farSide.x, corner.y);
+    } else if (i == 6) {
+        lo = vec2(side.x, farCorner.y);
+        hi = vec2(corner.x, farSide.y);
+    } else {
+        lo = farCorner;
+        hi = farSide;
+    }
+}
+
+// Plain rectangle i (0..2) of rectangle glass: the middle between the corner rows, and the parts
+// of the corner rows between the corner squares.
+void plainRectangle(int i, out vec2 lo, out vec2 hi, out bool drawn) {
+    vec2 side, corner;
+    rectangleInsets(side, corner);
+    vec2 farSide = 1.0 - side;
+    vec2 farCorner = 1.0 - corner;
+    drawn = i < 3 && side.x >= 0.0;
+    if (i == 0) {
+        lo = vec2(side.x, corner.y);
+        hi = vec2(farSide.x, farCorner.y);
+    } else if (i == 1) {
+        lo = vec2(corner.x, side.y);
+        hi = vec2(farCorner.x, corner.y);
+    } else {
+        lo = vec2(corner.x, farCorner.y);
+        hi = vec2(farCorner.x, farSide.y);
+    }
+}
+
+// Tile `tile` of mask glass, and whether it needs the full computation: a tile holding a pixel
+// nearer to an edge than the edge band reaches does; one whose every pixel is outside the mask
+// is drawn by neither draw.
+void maskTile(int tile, out vec2 lo, out vec2 hi, out bool drawn, out bool band) {
+    ivec2 tiles = textureSize(edgeTiles, 0);
+    ivec2 t = ivec2(tile % tiles.x, tile / tiles.x);
+    vec2 pixels = vec2(textureSize(edgeField, 0));
+    lo = vec2(t * kEdgeTileSize) / pixels;
+    hi = min(vec2((t + 1) * kEdgeTileSize), pixels) / pixels;
+    uvec4 q = uvec4(texelFetch(edgeTiles, t, 0) * 255.0 + 0.5);
+    float edgeRadius = max(1.0, u.bezelWidth * 0.35);
+    drawn = tile < tiles.x * tiles.y && q.a != 0u;
+    band = q.r != 0u && float(q.r) < edgeRadius;
+}
+
+#pragma stage vertex vertexShader
+
+out vec2 localUV;  // 0..1 across the glass, (0, 0) top-left, v grows downwards
+
+const vec2 kQuadPositions[6] = vec2[6](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0),
+                                       vec2(-1.0, 1.0), vec2(1.0, -1.0), vec2(1.0, 1.0));
+
+void vertexShader() {
+    int i = clamp(gl_VertexID, 0, 5);
+    gl_Position = vec4(kQuadPositions[i], 0.0, 1.0);
+    localUV = kQuadUV[i];
+}
+
+#pragma stage vertex bandVertexShader
+
+out vec2 localUV;
+
+// Rectangle glass: 48 vertices, the band rectangles. Mask glass: six per edge tile.
+void bandVertexShader() {
+    vec2 lo, hi;
+    bool drawn, band;
+    if (u.hasShapeMask > 0.5) {
+        maskTile(gl_VertexID / 6, lo, hi, drawn, band);
+        drawn = drawn && band;
+    } else {
+        bandRectangle(gl_VertexID / 6, lo, hi, drawn);
+    }
+    localUV = rectangleCorner(lo, hi, gl_VertexID % 6, drawn);
+    gl_Position = clipPosition(localUV);
+}
+
+#pragma stage vertex plainVertexShader
+
+out vec2 localUV;
+
+// Rectangle glass: 18 vertices, the plain rectangles. Mask glass: six per edge tile.
+void plainVertexShader() {
+    vec2 lo, hi;
+    bool drawn, band;
+    if (u.hasShapeMask > 0.5) {
+        maskTile(gl_VertexID / 6, lo, hi, drawn, band);
+        drawn = drawn && !band;
+    } else {
+        plainRectangle(gl_VertexID / 6, lo, hi, drawn);
+    }
+    localUV = rectangleCorner(lo, hi, gl_VertexID % 6, drawn);
+    gl_Position = clipPosition(localUV);
+}
+
+#pragma stage fragment fragmentShader
+#pragma texture 0 blurredTex sampler 0
+#pragma texture 1 maskTex sampler 0
+#pragma texture 2 edgeField
+#pragma texture 3 edgeTiles
+#pragma buffer 0 Uniforms
+
+in vec2 localUV;
+out vec4 fragColor;
+
 
 // Work that cannot change a pixel is left out: mask pixels are discarded on the mask's alpha
 // before anything else, the dispersion reads only run where there is a displacement, and the LCh
@@ -197,7 +380,7 @@ void fragmentShader() {
     float eta = 1.0 / u.refractiveIndex;
     bool useMask = u.hasShapeMask > 0.5;
 
-    // Step 8.2 first: outside the mask there is nothing to draw.
+    // Outside the mask there is nothing to draw; step 8 would discard it later, after the work.
     float maskAlpha = useMask ? texture(maskTex, localUV).a : 1.0;
     if (maskAlpha < 0.01) discard;
 
@@ -256,20 +439,8 @@ void fragmentShader() {
     float strength = useMask ? edgeBand : edgeOpacity;
     vec2 dispPx = -dir * normDisp * bezel * u.refractionScale * strength;
 
-    // Step 10: wallpaper coordinates.
-    vec2 screenPx = u.cardOrigin + px + dispPx;
-    vec2 uv = (screenPx - u.wallpaperOrigin) / u.wallpaperResolution;
-
-    // Step 11: orientation; every code other than 2, 3 and 4 leaves uv as it is.
-    float o = roundHalfAwayFromZero(u.samplingOrientation);
-    if (o == 2.0) {
-        uv = vec2(1.0 - uv.x, 1.0 - uv.y);
-    } else if (o == 3.0) {
-        uv = vec2(1.0 - uv.y, uv.x);
-    } else if (o == 4.0) {
-        uv = vec2(uv.y, 1.0 - uv.x);
-    }
-    uv = clamp(uv, 0.0, 1.0);
+    // Steps 10-11: wallpaper coordinates.
+    vec2 uv = wallpaperUV(px, dispPx);
 
     // Step 12.
     vec4 base = texture(blurredTex, uv);
@@ -312,4 +483,23 @@ void fragmentShader() {
 
     // Step 19: straight alpha; the wallpaper's own alpha is not used.
     fragColor = vec4(base.rgb, edgeOpacity);
+}
+
+#pragma stage fragment plainFragmentShader
+#pragma texture 0 blurredTex sampler 0
+#pragma texture 1 maskTex sampler 0
+#pragma texture 2 edgeField
+#pragma texture 3 edgeTiles
+#pragma buffer 0 Uniforms
+
+in vec2 localUV;
+out vec4 fragColor;
+
+// The pixels plainVertexShader places: neither displaced nor lit, so the glass is the wallpaper
+// behind them at the shape's coverage, exactly what fragmentShader computes for them.
+void plainFragmentShader() {
+    vec2 px = localUV * u.resolution;
+    float alpha = u.hasShapeMask > 0.5 ? texture(maskTex, localUV).a : 1.0;
+    if (alpha < 0.01 || beyondCorner(px)) discard;
+    fragColor = vec4(texture(blurredTex, wallpaperUV(px, vec2(0.0))).rgb, alpha);
 }

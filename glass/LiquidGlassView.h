@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "glass/LGMaskEdgeField.h"
 #include "glass/Uniforms.h"
 #include "platform/base/Geometry.h"
 #include "platform/graphics/Image.h"
@@ -186,7 +187,7 @@ class LiquidGlassView : public ui::View, public ui::GpuSurfaceViewDelegate {
     std::shared_ptr<LGZeroCopyBridge> _shapeMaskBridge;
     // Where the mask's edges are, for each pixel of the drawable (LGMaskEdgeField.h). Made with
     // the mask, and again when the drawable changes size.
-    std::shared_ptr<gpu::Texture> _shapeMaskEdgeField;
+    LGMaskEdgeFieldTextures _shapeMaskEdgeField;
 
     // Where the view is on screen, in pixels, as last measured.
     base::Rect _cachedVisualRectPx;

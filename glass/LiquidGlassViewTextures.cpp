@@ -186,7 +186,7 @@ void LiquidGlassView::_reloadShapeMaskTexture() {
     graphics::ImageRef image = LGNormalizedImage(_shapeMaskImage);
     _shapeMaskTexture.reset();
     _shapeMaskBridge.reset();
-    _shapeMaskEdgeField.reset();
+    _shapeMaskEdgeField = {};
 
     // Step 2: without an image (or a GPU) the glass is a rounded rectangle.
     LGGlassContext* context = LGGlassContextShared();
@@ -218,11 +218,11 @@ void LiquidGlassView::_reloadShapeMaskTexture() {
 }
 
 void LiquidGlassView::_reloadShapeMaskEdgeField(std::size_t width, std::size_t height) {
-    _shapeMaskEdgeField.reset();
+    _shapeMaskEdgeField = {};
     if (!_shapeMaskBridge || !_shapeMaskTexture) return;
     const LGZeroCopyBridge& bridge = *_shapeMaskBridge;
-    _shapeMaskEdgeField = LGMaskEdgeFieldTexture(bridge.device(), bridge.bufferBytes(),
-                                                 bridge.bufferWidth(), bridge.bufferHeight(),
-                                                 bridge.bufferWidth() * 4, width, height);
+    const LGMaskPixels mask{bridge.bufferBytes(), bridge.bufferWidth(), bridge.bufferHeight(),
+                            bridge.bufferWidth() * 4};
+    _shapeMaskEdgeField = LGMaskEdgeFieldUpload(bridge.device(), mask, width, height);
     if (_shapeMaskEdgeField) ++LGGlassStatisticsShared().maskEdgeFields;
 }

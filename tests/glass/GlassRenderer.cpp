@@ -35,12 +35,8 @@ std::unique_ptr<GlassRenderer> GlassRenderer::create(std::string* error) {
     auto& device = renderer->device_;
     auto library = device->newLibrary(LGGlassShaderSource(), error);
     if (!library) return nullptr;
-    gpu::RenderPipelineDescriptor descriptor;
-    descriptor.vertexFunction = library->newFunction("vertexShader", error);
-    descriptor.fragmentFunction = library->newFunction("fragmentShader", error);
-    descriptor.colorAttachment = LGGlassColorAttachment();
-    renderer->pipeline_ = device->newRenderPipelineState(descriptor, error);
-    if (!renderer->pipeline_) return nullptr;
+    renderer->pipelines_ = LGGlassPipelinesCreate(*device, *library, error);
+    if (!renderer->pipelines_) return nullptr;
     renderer->sampler_ = device->newSamplerState(gpu::SamplerDescriptor::linearClamp());
     renderer->queue_ = device->newCommandQueue();
     BgraImage white(1, 1);
@@ -59,26 +55,33 @@ std::shared_ptr<gpu::Texture> GlassRenderer::upload(const BgraImage& image) {
 
 BgraImage GlassRenderer::render(const Uniforms& uniforms, const BgraImage& wallpaper,
                                 const BgraImage* mask, std::size_t width, std::size_t height,
-                                std::string* error) {
+                                std::string* error, GlassDraws draws) {
     auto target = device_->newTexture(gpu::TextureDescriptor::texture2D(
         width, height, gpu::TextureUsage::RenderTarget | gpu::TextureUsage::ShaderRead));
     auto wallpaperTexture = upload(wallpaper);
     auto maskTexture = mask != nullptr ? upload(*mask) : placeholder_;
     // The mask's edge field, made for this target as the glass view makes it for its drawable.
-    auto edgeField = mask != nullptr ? LGMaskEdgeFieldTexture(device_, mask->pixels.data(),
-                                                              mask->width, mask->height,
-                                                              mask->width * 4, width, height)
-                                     : placeholder_;
+    LGMaskEdgeFieldTextures edges{placeholder_, placeholder_};
+    if (mask != nullptr) {
+        edges = LGMaskEdgeFieldUpload(
+            device_, {mask->pixels.data(), mask->width, mask->height, mask->width * 4}, width,
+            height);
+    }
 
     auto buffer = queue_->commandBuffer();
     auto encoder = buffer->renderCommandEncoder(gpu::RenderPassDescriptor::clearing(target));
-    encoder->setRenderPipelineState(pipeline_);
     encoder->setFragmentBytes(&uniforms, sizeof uniforms, 0);
     encoder->setFragmentTexture(wallpaperTexture, 0);
     encoder->setFragmentTexture(maskTexture, 1);
-    encoder->setFragmentTexture(edgeField, 2);
+    encoder->setFragmentTexture(edges.field, 2);
+    encoder->setFragmentTexture(edges.tiles, 3);
     encoder->setFragmentSamplerState(sampler_, 0);
-    encoder->drawPrimitives(gpu::PrimitiveType::Triangle, 0, 6);
+    if (draws == GlassDraws::Whole) {
+        encoder->setRenderPipelineState(pipelines_.whole);
+        encoder->drawPrimitives(gpu::PrimitiveType::Triangle, 0, 6);
+    } else {
+        LGGlassEncodeDraws(*encoder, pipelines_, mask != nullptr ? edges.tiles.get() : nullptr);
+    }
     encoder->endEncoding();
     buffer->commit();
     buffer->waitUntilCompleted();

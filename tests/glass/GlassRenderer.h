@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "testing/glass/LGGlassReference.h"
+#include "glass/LGGlassPipeline.h"
 #include "glass/Uniforms.h"
 #include "platform/gpu/CommandQueue.h"
 #include "platform/gpu/Device.h"
@@ -32,9 +33,13 @@ struct BgraImage {
     bool operator==(const BgraImage& other) const = default;
 };
 
+// How the glass is drawn: as the glass view draws it (the band and plain draws), or in the one
+// draw of the whole drawable that the split must match byte for byte.
+enum class GlassDraws { Split, Whole };
+
 // Draws the glass program the way the glass view does: one pass into a target cleared to
-// (0, 0, 0, 0), six vertices, the glass blend state, one linear clamp-to-edge sampler, and the
-// mask's edge field made for the target's size.
+// (0, 0, 0, 0), the glass blend state, one linear clamp-to-edge sampler, and the mask's edge field
+// made for the target's size.
 class GlassRenderer {
   public:
     // nullptr with *error set when there is no GPU or the program does not build.
@@ -42,15 +47,16 @@ class GlassRenderer {
 
     // `mask` may be null: a 1x1 opaque white texture is bound instead, as the glass view does.
     BgraImage render(const Uniforms& uniforms, const BgraImage& wallpaper, const BgraImage* mask,
-                     std::size_t width, std::size_t height, std::string* error = nullptr);
+                     std::size_t width, std::size_t height, std::string* error = nullptr,
+                     GlassDraws draws = GlassDraws::Split);
 
-    const std::shared_ptr<gpu::RenderPipelineState>& pipeline() const { return pipeline_; }
+    const LGGlassPipelines& pipelines() const { return pipelines_; }
 
   private:
     std::shared_ptr<gpu::Texture> upload(const BgraImage& image);
 
     std::shared_ptr<gpu::Device> device_;
-    std::shared_ptr<gpu::RenderPipelineState> pipeline_;
+    LGGlassPipelines pipelines_;
     std::shared_ptr<gpu::SamplerState> sampler_;
     std::shared_ptr<gpu::CommandQueue> queue_;
     std::shared_ptr<gpu::Texture> placeholder_;

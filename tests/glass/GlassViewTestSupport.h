@@ -31,7 +31,7 @@ struct LiquidGlassViewTestAccess {
     static const std::shared_ptr<gpu::Texture>& shapeMaskTexture(const View& v) {
         return v._shapeMaskTexture;
     }
-    static const std::shared_ptr<gpu::Texture>& shapeMaskEdgeField(const View& v) {
+    static const LGMaskEdgeFieldTextures& shapeMaskEdgeField(const View& v) {
         return v._shapeMaskEdgeField;
     }
     static const std::shared_ptr<LGTextureCacheEntry>& cacheEntry(const View& v) {
