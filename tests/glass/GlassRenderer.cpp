@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
 #include "glass/LGGlassPipeline.h"
 #include "glass/LGGlassShaderSource.h"
@@ -11,6 +12,7 @@
 #include "platform/gpu/Library.h"
 #include "platform/gpu/RenderCommandEncoder.h"
 #include "platform/gpu/RenderPassDescriptor.h"
+#include "testing/glass/ClockMask.h"
 
 namespace {
 
@@ -184,5 +186,59 @@ BgraImage makeRingMask(std::size_t width, std::size_t height, float inner, float
             image.set(x, y, coverage, coverage, coverage, coverage);
         }
     }
+    return image;
+}
+
+namespace {
+
+BgraImage coverageMask(std::size_t width, std::size_t height,
+                       const std::function<float(float x, float y)>& coverage) {
+    BgraImage image(width, height);
+    for (std::size_t y = 0; y < height; ++y) {
+        for (std::size_t x = 0; x < width; ++x) {
+            const float c = std::clamp(
+                coverage(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f), 0.0f, 1.0f);
+            image.set(x, y, c, c, c, c);
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+BgraImage makeClockMaskImage(std::size_t width, std::size_t height) {
+    BgraImage image(width, height);
+    image.pixels = makeClockMask(width, height, "10:09");
+    return image;
+}
+
+BgraImage makeRoundedRectMask(std::size_t width, std::size_t height, float inset, float radius) {
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    return coverageMask(width, height, [=](float x, float y) {
+        // Signed distance to the rounded rectangle inset from the edges, anti-aliased over a texel.
+        const float qx = std::fabs(x - w / 2) - (w / 2 - inset - radius);
+        const float qy = std::fabs(y - h / 2) - (h / 2 - inset - radius);
+        const float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+        const float d = outside + std::min(std::max(qx, qy), 0.0f) - radius;
+        return 0.5f - d;
+    });
+}
+
+BgraImage makeThinStrokesMask(std::size_t width, std::size_t height) {
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    return coverageMask(width, height, [=](float x, float y) {
+        // A one-texel horizontal line, a two-texel vertical one and a diagonal hairline.
+        const float horizontal = 1.0f - std::fabs(y - h * 0.3f) * 2.0f + 0.5f;
+        const float vertical = 1.5f - std::fabs(x - w * 0.7f);
+        const float diagonal = 1.0f - std::fabs((x - y * w / h) * 0.7071f);
+        return std::max({horizontal, vertical, diagonal});
+    });
+}
+
+BgraImage makeOnePixelMask(std::size_t width, std::size_t height) {
+    BgraImage image(width, height);
+    image.set(width / 2, height / 2, 1, 1, 1, 1);
     return image;
 }

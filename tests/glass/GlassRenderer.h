@@ -85,3 +85,11 @@ BgraImage makeStripes(std::size_t width, std::size_t height, std::size_t period)
 // An anti-aliased ring: opaque between radii inner and outer around the centre, alpha falling
 // over one texel at both edges.
 BgraImage makeRingMask(std::size_t width, std::size_t height, float inner, float outer);
+// The clock's "10:09" in the rounded strokes of testing/glass/ClockMask.h.
+BgraImage makeClockMaskImage(std::size_t width, std::size_t height);
+// A rounded rectangle `inset` texels in from every side, corner radius `radius`.
+BgraImage makeRoundedRectMask(std::size_t width, std::size_t height, float inset, float radius);
+// Strokes one and two texels wide, horizontal, vertical and diagonal.
+BgraImage makeThinStrokesMask(std::size_t width, std::size_t height);
+// A single opaque texel in the middle.
+BgraImage makeOnePixelMask(std::size_t width, std::size_t height);
