@@ -94,9 +94,14 @@ Direction normalized(float x, float y) {
 
 // The probe directions in the search's order.
 const Direction kProbeDirections[8] = {
-    {1.0f, 0.0f},           {-1.0f, 0.0f},           {0.0f, 1.0f},
-    {0.0f, -1.0f},          normalized(1.0f, 1.0f),  normalized(-1.0f, 1.0f),
-    normalized(1.0f, -1.0f), normalized(-1.0f, -1.0f),
+    {1.0f, 0.0f},
+    {-1.0f, 0.0f},
+    {0.0f, 1.0f},
+    {0.0f, -1.0f},
+    normalized(1.0f, 1.0f),
+    normalized(-1.0f, 1.0f),
+    normalized(1.0f, -1.0f),
+    normalized(-1.0f, -1.0f),
 };
 
 // round(v * 2047) + 2048, 1...4095: the sum is positive, so adding a half and truncating rounds.
@@ -107,10 +112,10 @@ std::uint32_t quantize(float v) {
 void encode(std::uint8_t* texel, const LGMaskEdge& edge) {
     const std::uint32_t x = quantize(edge.dirX);
     const std::uint32_t y = quantize(edge.dirY);
-    texel[0] = static_cast<std::uint8_t>(y & 0xFFu);                       // blue
-    texel[1] = static_cast<std::uint8_t>(((x & 0xFu) << 4) | (y >> 8));   // green
-    texel[2] = static_cast<std::uint8_t>(x >> 4);                          // red
-    texel[3] = static_cast<std::uint8_t>(edge.distance);                   // alpha
+    texel[0] = static_cast<std::uint8_t>(y & 0xFFu);                     // blue
+    texel[1] = static_cast<std::uint8_t>(((x & 0xFu) << 4) | (y >> 8));  // green
+    texel[2] = static_cast<std::uint8_t>(x >> 4);                        // red
+    texel[3] = static_cast<std::uint8_t>(edge.distance);                 // alpha
 }
 
 // The search at one point of the mask, (u, v) in 0...1 across it, where the mask reads `alpha`.
@@ -130,7 +135,8 @@ LGMaskEdge search(const AlphaSampler& mask, const BelowHalfCounts& belowHalf, st
     };
     constexpr long kSpan = kLGMaskEdgeReach + 1;
     if (belowHalf.count(clampIndex(cx - kSpan, width), clampIndex(cy - kSpan, height),
-                        clampIndex(cx + kSpan + 1, width), clampIndex(cy + kSpan + 1, height)) == 0) {
+                        clampIndex(cx + kSpan + 1, width),
+                        clampIndex(cy + kSpan + 1, height)) == 0) {
         return edge;
     }
 
@@ -221,9 +227,9 @@ class TexelSearch {
         auto clampIndex = [](long i, std::size_t size) {
             return static_cast<std::size_t>(std::clamp(i, 0L, static_cast<long>(size) - 1));
         };
-        if (belowHalf_.count(clampIndex(x - kSpan, mask_.width), clampIndex(y - kSpan, mask_.height),
-                             clampIndex(x + kSpan, mask_.width),
-                             clampIndex(y + kSpan, mask_.height)) == 0) {
+        if (belowHalf_.count(
+                clampIndex(x - kSpan, mask_.width), clampIndex(y - kSpan, mask_.height),
+                clampIndex(x + kSpan, mask_.width), clampIndex(y + kSpan, mask_.height)) == 0) {
             return edge;
         }
 
@@ -329,9 +335,9 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
             }
             if (edge.distance > 0) encode(&out.field[(y * width + x) * 4], edge);
 
-            std::uint8_t* tile = &out.tiles[((y / kLGMaskEdgeTileSize) * out.tilesWide +
-                                             x / kLGMaskEdgeTileSize) *
-                                            4];
+            std::uint8_t* tile =
+                &out.tiles[((y / kLGMaskEdgeTileSize) * out.tilesWide + x / kLGMaskEdgeTileSize) *
+                           4];
             if (alpha >= 0.005f) tile[3] = 255;
             if (edge.distance > 0 && (tile[2] == 0 || edge.distance < tile[2])) {
                 tile[2] = static_cast<std::uint8_t>(edge.distance);
@@ -358,8 +364,8 @@ LGMaskEdgeFieldTextures LGMaskEdgeFieldUpload(const std::shared_ptr<gpu::Device>
     const LGMaskEdgeFieldPixels pixels = LGMaskEdgeFieldCompute(mask, width, height);
     if (pixels.field.empty()) return {};
     auto upload = [&](const std::vector<std::uint8_t>& bytes, std::size_t w, std::size_t h) {
-        auto texture =
-            device->newTexture(gpu::TextureDescriptor::texture2D(w, h, gpu::TextureUsage::ShaderRead));
+        auto texture = device->newTexture(
+            gpu::TextureDescriptor::texture2D(w, h, gpu::TextureUsage::ShaderRead));
         if (texture && !texture->replaceRegion(texture->wholeRegion(), bytes.data(), w * 4)) {
             texture.reset();
         }

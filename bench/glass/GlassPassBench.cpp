@@ -18,8 +18,6 @@
 #include "glass/LGMaskEdgeField.h"
 #include "glass/LGZeroCopyBridge.h"
 #include "glass/Uniforms.h"
-#include "platform/graphics/Context.h"
-#include "platform/graphics/Image.h"
 #include "platform/gpu/CommandBuffer.h"
 #include "platform/gpu/CommandQueue.h"
 #include "platform/gpu/Device.h"
@@ -30,13 +28,15 @@
 #include "platform/gpu/RenderPipelineState.h"
 #include "platform/gpu/SamplerState.h"
 #include "platform/gpu/Texture.h"
+#include "platform/graphics/Context.h"
+#include "platform/graphics/Image.h"
 #include "testing/glass/ClockMask.h"
 
 namespace {
 
 constexpr std::size_t kDrawableWidth = 1179;
-constexpr std::size_t kClockHeight = 600;    // the clock's glass
-constexpr std::size_t kScreenHeight = 2556;  // the whole screen
+constexpr std::size_t kClockHeight = 600;     // the clock's glass
+constexpr std::size_t kScreenHeight = 2556;   // the whole screen
 constexpr std::size_t kWallpaperWidth = 765;  // a 1179 x 2556 screen at texture scale 0.65
 constexpr std::size_t kWallpaperHeight = 1661;
 
@@ -130,12 +130,13 @@ int main() {
     using gpu::TextureUsage;
 
     auto upload = [&](const std::vector<std::uint8_t>& pixels, std::size_t w, std::size_t h) {
-        auto t = device->newTexture(gpu::TextureDescriptor::texture2D(w, h, TextureUsage::ShaderRead));
+        auto t =
+            device->newTexture(gpu::TextureDescriptor::texture2D(w, h, TextureUsage::ShaderRead));
         t->replaceRegion(t->wholeRegion(), pixels.data(), w * 4);
         return t;
     };
-    auto wallpaper = upload(makeWallpaper(kWallpaperWidth, kWallpaperHeight), kWallpaperWidth,
-                            kWallpaperHeight);
+    auto wallpaper =
+        upload(makeWallpaper(kWallpaperWidth, kWallpaperHeight), kWallpaperWidth, kWallpaperHeight);
     const std::vector<std::uint8_t> clockPixels =
         makeClockMask(kDrawableWidth, kClockHeight, "10:09");
     auto mask = upload(clockPixels, kDrawableWidth, kClockHeight);
@@ -181,7 +182,8 @@ int main() {
         encoder->endEncoding();
         buffer->commit();
         buffer->waitUntilCompleted();
-        if (!buffer->error().empty()) std::fprintf(stderr, "draw failed: %s\n", buffer->error().c_str());
+        if (!buffer->error().empty())
+            std::fprintf(stderr, "draw failed: %s\n", buffer->error().c_str());
     };
     auto glass = [&](const Size& size, bool useMask, bool current) {
         Uniforms record = u;
@@ -263,10 +265,9 @@ int main() {
             context.drawImage(*clockImage, rect);
         });
         if (withEdges) {
-            LGMaskEdgeFieldUpload(device,
-                                  {bridge.bufferBytes(), kDrawableWidth, kClockHeight,
-                                   kDrawableWidth * 4},
-                                  kDrawableWidth, kClockHeight);
+            LGMaskEdgeFieldUpload(
+                device, {bridge.bufferBytes(), kDrawableWidth, kClockHeight, kDrawableWidth * 4},
+                kDrawableWidth, kClockHeight);
         }
         // The texture copy is queued: wait for it as a frame would.
         auto buffer = queue->commandBuffer();

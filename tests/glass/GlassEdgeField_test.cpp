@@ -7,8 +7,8 @@
 
 #include "glass/LGMaskEdgeField.h"
 #include "platform/gpu/Device.h"
-#include "tests/glass/GlassRenderer.h"
 #include "testing/glass/LGGlassReference.h"
+#include "tests/glass/GlassRenderer.h"
 
 namespace {
 
@@ -45,8 +45,9 @@ FieldComparison compareWithSearch(const BgraImage& mask, std::size_t width, std:
             ++c.compared;
             const LGMaskEdge got = LGMaskEdgeFieldDecode(&field.field[(y * width + x) * 4]);
             const bool discarded = expected.alpha < 0.01f;
-            const int distance =
-                discarded || expected.distance >= 1e6f ? 0 : static_cast<int>(expected.distance + 0.5f);
+            const int distance = discarded || expected.distance >= 1e6f
+                                     ? 0
+                                     : static_cast<int>(expected.distance + 0.5f);
             bool same = got.distance == distance;
             if (distance > 0) {
                 ++c.withEdge;

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "testing/glass/LGGlassReference.h"
 #include "glass/LGGlassPipeline.h"
 #include "glass/Uniforms.h"
 #include "platform/gpu/CommandQueue.h"
@@ -14,6 +13,7 @@
 #include "platform/gpu/RenderPipelineState.h"
 #include "platform/gpu/SamplerState.h"
 #include "platform/gpu/Texture.h"
+#include "testing/glass/LGGlassReference.h"
 
 // 8-bit BGRA pixels in memory, row 0 at the top.
 struct BgraImage {

@@ -173,8 +173,7 @@ TEST_F(GlassShader, TheBandAndPlainDrawsGiveTheBytesOfTheWholeDrawableInOneDraw)
         // Only a pixel whose branch decisions sit on a threshold (an exact tie between two sides,
         // say) may go the other way: the draws interpolate localUV over other triangles, and the
         // last bit of it can differ.
-        const LGGlassReference::Image maskView =
-            mask != nullptr ? mask->view() : wallpaper.view();
+        const LGGlassReference::Image maskView = mask != nullptr ? mask->view() : wallpaper.view();
         int differing = 0, onThreshold = 0;
         for (std::size_t p = 0; p < w * h; ++p) {
             if (!std::equal(&split.pixels[p * 4], &split.pixels[p * 4 + 4], &whole.pixels[p * 4])) {

@@ -7,12 +7,12 @@
 #include <limits>
 
 #include "glass/LGAutomaticTintColor.h"
-#include "testing/glass/LGGlassReference.h"
 #include "glass/LGGlassShaderSource.h"
 #include "platform/gpu/Device.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/WindowScene.h"
 #include "support/detail/LGSupportState.h"
+#include "testing/glass/LGGlassReference.h"
 #include "tests/glass/GlassViewTestSupport.h"
 
 using base::PlistValue;
