@@ -365,7 +365,6 @@ void plainVertexShader() {
 in vec2 localUV;
 out vec4 fragColor;
 
-
 // Work that cannot change a pixel is left out: mask pixels are discarded on the mask's alpha
 // before anything else, the dispersion reads only run where there is a displacement, and the LCh
 // lift only where the highlight has a weight. Every shortcut gives the bytes the full computation
