@@ -9,8 +9,8 @@
 namespace {
 
 // The mask's alpha as the GPU's sampler reads it: linear filtering, clamp-to-edge, texel centres
-// at half integers. The arithmetic is the shader's, in float and in the same order, so that the
-// field agrees with a per-pixel search to the last bit wherever the GPU does too.
+// at half integers, in float. The GPU filters with fixed-point weights; the two differ by far less
+// than the glass's margins around its thresholds, so the search finds what the GPU's would.
 class AlphaSampler {
   public:
     AlphaSampler(const std::uint8_t* bgra, std::size_t width, std::size_t height,
