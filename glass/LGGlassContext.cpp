@@ -52,18 +52,10 @@ std::unique_ptr<LGGlassContext> LGGlassContextCreate(std::shared_ptr<gpu::Device
         return nullptr;
     }
 
-    // Step 3: the pipeline, with the glass blend state: straight colour over, alpha accumulated.
-    gpu::RenderPipelineDescriptor descriptor;
+    // Step 3: the pipelines, with the glass blend state: straight colour over, alpha accumulated.
     reason.clear();
-    descriptor.vertexFunction = library->newFunction("vertexShader", &reason);
-    if (descriptor.vertexFunction) {
-        descriptor.fragmentFunction = library->newFunction("fragmentShader", &reason);
-    }
-    descriptor.colorAttachment = LGGlassColorAttachment();
-    if (descriptor.vertexFunction && descriptor.fragmentFunction) {
-        context->pipeline = device->newRenderPipelineState(descriptor, &reason);
-    }
-    if (!context->pipeline) {
+    context->pipelines = LGGlassPipelinesCreate(*device, *library, &reason);
+    if (!context->pipelines) {
         LGLog("metal render pipeline build failed %@", orUnknown(reason));
         return nullptr;
     }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 
+#include "glass/LGGlassPipeline.h"
 #include "glass/LGTextureCache.h"
 
 namespace gpu {
@@ -20,7 +21,7 @@ struct LGGlassContext {
     static constexpr std::size_t kQueueCount = 9;
 
     std::shared_ptr<gpu::Device> device;
-    std::shared_ptr<gpu::RenderPipelineState> pipeline;
+    LGGlassPipelines pipelines;
     // Linear filtering, clamp-to-edge: how the glass reads the wallpaper and the mask.
     std::shared_ptr<gpu::SamplerState> sampler;
     // One per update group 0...8; a slot whose queue could not be made holds queue 0.

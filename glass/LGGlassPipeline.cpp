@@ -1,5 +1,10 @@
 #include "glass/LGGlassPipeline.h"
 
+#include "platform/gpu/Device.h"
+#include "platform/gpu/Library.h"
+#include "platform/gpu/RenderCommandEncoder.h"
+#include "platform/gpu/Texture.h"
+
 gpu::RenderPipelineColorAttachmentDescriptor LGGlassColorAttachment() {
     gpu::RenderPipelineColorAttachmentDescriptor color;
     color.pixelFormat = gpu::PixelFormat::BGRA8Unorm;
@@ -11,4 +16,43 @@ gpu::RenderPipelineColorAttachmentDescriptor LGGlassColorAttachment() {
     color.destinationAlphaBlendFactor = gpu::BlendFactor::OneMinusSourceAlpha;
     color.alphaBlendOperation = gpu::BlendOperation::Add;
     return color;
+}
+
+LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library& library,
+                                        std::string* reason) {
+    std::string message;
+    auto build = [&](const char* vertex, const char* fragment) {
+        std::shared_ptr<gpu::RenderPipelineState> state;
+        if (!message.empty()) return state;  // an earlier pipeline failed: keep its reason
+        gpu::RenderPipelineDescriptor descriptor;
+        descriptor.vertexFunction = library.newFunction(vertex, &message);
+        if (descriptor.vertexFunction) {
+            descriptor.fragmentFunction = library.newFunction(fragment, &message);
+        }
+        descriptor.colorAttachment = LGGlassColorAttachment();
+        if (descriptor.vertexFunction && descriptor.fragmentFunction) {
+            state = device.newRenderPipelineState(descriptor, &message);
+        }
+        return state;
+    };
+    LGGlassPipelines pipelines;
+    pipelines.whole = build("vertexShader", "fragmentShader");
+    pipelines.band = build("bandVertexShader", "fragmentShader");
+    pipelines.plain = build("plainVertexShader", "plainFragmentShader");
+    if (!pipelines) {
+        if (reason) *reason = message;
+        return {};
+    }
+    return pipelines;
+}
+
+void LGGlassEncodeDraws(gpu::RenderCommandEncoder& encoder, const LGGlassPipelines& pipelines,
+                        const gpu::Texture* edgeTiles) {
+    // Rectangle glass: eight band rectangles and three plain ones. Mask glass: every tile in each
+    // draw; the vertex stage collapses the tiles that belong to the other draw, or to neither.
+    const std::size_t tiles = edgeTiles ? edgeTiles->width() * edgeTiles->height() : 0;
+    encoder.setRenderPipelineState(pipelines.band);
+    encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, edgeTiles ? tiles * 6 : 48);
+    encoder.setRenderPipelineState(pipelines.plain);
+    encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, edgeTiles ? tiles * 6 : 18);
 }

@@ -1,7 +1,41 @@
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "platform/gpu/RenderPipelineState.h"
+
+namespace gpu {
+class Device;
+class Library;
+class RenderCommandEncoder;
+class Texture;
+}  // namespace gpu
 
 // The colour attachment every glass pipeline uses: a BGRA target, the shader's straight-alpha
 // colour blended source-over, and the coverage accumulated so the surface's alpha stays exact.
 gpu::RenderPipelineColorAttachmentDescriptor LGGlassColorAttachment();
+
+// The pipelines of the glass program (LGGlassShader.glsl).
+struct LGGlassPipelines {
+    // vertexShader with fragmentShader: the whole drawable in one draw of six vertices.
+    std::shared_ptr<gpu::RenderPipelineState> whole;
+    // bandVertexShader with fragmentShader: the pixels that need the full computation.
+    std::shared_ptr<gpu::RenderPipelineState> band;
+    // plainVertexShader with plainFragmentShader: the pixels that show the wallpaper unbent.
+    std::shared_ptr<gpu::RenderPipelineState> plain;
+
+    explicit operator bool() const { return whole && band && plain; }
+};
+
+// Builds the three pipelines from the compiled glass program. On failure returns empty pipelines
+// and sets *reason (when given) to the missing entry's or the linker's message.
+LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library& library,
+                                        std::string* reason);
+
+// Records the glass as the glass view draws it: the band draw, then the plain draw, which
+// together cover each pixel once and give the bytes of the one-draw `whole` pipeline. The
+// wallpaper, mask, edge field and edge tiles (textures 0-3), sampler 0 and the Uniforms record must
+// be bound already. `edgeTiles` is the mask's tile texture, or nullptr for rectangle glass.
+void LGGlassEncodeDraws(gpu::RenderCommandEncoder& encoder, const LGGlassPipelines& pipelines,
+                        const gpu::Texture* edgeTiles);

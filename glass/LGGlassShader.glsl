@@ -1,37 +1,19 @@
-// The glass: one vertex stage that covers the drawable with a quad, one fragment stage that
-// decides whether a pixel is glass, bends the wallpaper behind it through a rounded bezel,
-// disperses it slightly and lights the rim.
+// The glass: vertex stages that cover the drawable, fragment stages that decide whether a pixel
+// is glass, bend the wallpaper behind it through a rounded bezel, disperse it slightly and light
+// the rim.
+//
+// The whole drawable can be drawn in one draw (vertexShader with fragmentShader, six vertices).
+// The glass view draws it in two that give the same bytes for less work: bandVertexShader places
+// the parts that need the full computation (the bezel band of rectangle glass, the tiles of mask
+// glass that hold an edge) for fragmentShader, and plainVertexShader places the rest, where the
+// glass shows the wallpaper unbent and unlit, for plainFragmentShader. Every pixel falls in
+// exactly one of the two. GPUs that run both sides of a branch for a group of pixels, as
+// software rasterisers do, only save work that way.
 //
 // Everything is 32-bit float. px are drawable pixels from the glass's top-left corner.
 
 precision highp float;
 precision highp int;
-
-#pragma stage vertex vertexShader
-
-out vec2 localUV;  // 0..1 across the glass, (0, 0) top-left, v grows downwards
-
-const vec2 kQuadPositions[6] = vec2[6](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0),
-                                       vec2(-1.0, 1.0), vec2(1.0, -1.0), vec2(1.0, 1.0));
-const vec2 kQuadUV[6] = vec2[6](vec2(0.0, 1.0), vec2(1.0, 1.0), vec2(0.0, 0.0), vec2(0.0, 0.0),
-                                vec2(1.0, 1.0), vec2(1.0, 0.0));
-
-void vertexShader() {
-    int i = clamp(gl_VertexID, 0, 5);
-    gl_Position = vec4(kQuadPositions[i], 0.0, 1.0);
-    localUV = kQuadUV[i];
-}
-
-#pragma stage fragment fragmentShader
-#pragma texture 0 blurredTex sampler 0
-#pragma texture 1 maskTex sampler 0
-#pragma buffer 0 Uniforms
-
-in vec2 localUV;
-out vec4 fragColor;
-
-uniform sampler2D blurredTex;  // the blurred wallpaper
-uniform sampler2D maskTex;     // the shape mask; only alpha is read
 
 layout(std140) uniform Uniforms {
     vec2 resolution;
@@ -50,6 +32,17 @@ layout(std140) uniform Uniforms {
     float samplingOrientation;
     float hasShapeMask;
 } u;
+
+uniform sampler2D blurredTex;        // the blurred wallpaper
+uniform sampler2D maskTex;           // the shape mask; only alpha is read
+uniform highp sampler2D edgeField;   // the mask's edges, one texel per drawable pixel
+uniform highp sampler2D edgeTiles;   // what each tile of the drawable needs, for mask glass
+
+// Drawable pixels per side of an edge tile (glass/LGMaskEdgeField.h).
+const int kEdgeTileSize = 16;
+
+const vec2 kQuadUV[6] = vec2[6](vec2(0.0, 1.0), vec2(1.0, 1.0), vec2(0.0, 0.0), vec2(0.0, 0.0),
+                                vec2(1.0, 1.0), vec2(1.0, 0.0));
 
 // ---- Bezel profile -------------------------------------------------------------------------
 
@@ -115,7 +108,7 @@ float labFInverse(float t) {
     return t3 > kLabEpsilon ? t3 : (t - 16.0 / 116.0) / kLabKappa;
 }
 
-vec3 rgbToLch(vec3 rgb) {
+vec3 rgbToLab(vec3 rgb) {
     vec3 lin = vec3(srgbToLinear(rgb.r), srgbToLinear(rgb.g), srgbToLinear(rgb.b));
     vec3 xyz = vec3(dot(vec3(0.4124, 0.3576, 0.1805), lin),
                     dot(vec3(0.2126, 0.7152, 0.0722), lin),
@@ -123,21 +116,14 @@ vec3 rgbToLch(vec3 rgb) {
     float fx = labF(xyz.x / kWhite.x);
     float fy = labF(xyz.y / kWhite.y);
     float fz = labF(xyz.z / kWhite.z);
-    float L = 116.0 * fy - 16.0;
-    float a = 500.0 * (fx - fy);
-    float b = 200.0 * (fy - fz);
-    float C = length(vec2(a, b));
-    // atan(0, 0) is undefined in GLSL; with no chroma the hue does not matter, so take 0.
-    float h = C > 0.0 ? atan(b, a) : 0.0;
-    return vec3(L, C, h);
+    return vec3(116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz));
 }
 
-vec3 lchToRgb(vec3 lch) {
-    float a = cos(lch.z) * lch.y;
-    float b = sin(lch.z) * lch.y;
-    float fy = (lch.x + 16.0) / 116.0;
-    float fx = a / 500.0 + fy;
-    float fz = fy - b / 200.0;
+// Back to sRGB, clamped to 0..1.
+vec3 labToRgb(vec3 lab) {
+    float fy = (lab.x + 16.0) / 116.0;
+    float fx = lab.y / 500.0 + fy;
+    float fz = fy - lab.z / 200.0;
     vec3 xyz = vec3(labFInverse(fx), labFInverse(fy), labFInverse(fz)) * kWhite;
     vec3 lin = vec3(dot(vec3(3.2406, -1.5372, -0.4986), xyz),
                     dot(vec3(-0.9689, 1.8758, 0.0415), xyz),
@@ -146,47 +132,38 @@ vec3 lchToRgb(vec3 lch) {
     return clamp(rgb, 0.0, 1.0);
 }
 
-// ---- Mask edge estimate --------------------------------------------------------------------
+// The colour with its LCh lightness raised by `lift` (clamped to 0..100) and its chroma cut by
+// `cut` (not below 0), hue unchanged. Keeping the hue while changing the chroma scales a and b
+// alike, so the round trip through LCh's polar form is done in Lab, without atan, cos and sin.
+vec3 liftInLch(vec3 rgb, float lift, float cut) {
+    vec3 lab = rgbToLab(rgb);
+    float C = length(lab.yz);
+    float shapedC = max(0.0, C - cut);
+    lab.x = clamp(lab.x + lift, 0.0, 100.0);
+    lab.yz *= C > 0.0 ? shapedC / C : 0.0;
+    return labToRgb(lab);
+}
 
+// ---- Mask edge field ------------------------------------------------------------------------
+
+// The edge search over the mask (eight directions, up to ten texels each, the first probe below
+// half coverage ending a direction) is done once per mask upload, for every drawable pixel, into
+// the edge field texture (glass/LGMaskEdgeField.h). One texel per pixel: red, green and blue hold
+// the outward direction as two 12-bit numbers, alpha the distance in whole mask texels, 0 when no
+// probe left the shape.
 struct MaskEdgeInfo {
     float distance;  // mask texels to the nearest edge; 1e6 when none was found
     vec2 dir;        // unit direction out of the shape
-    float alpha;     // mask alpha at the pixel
 };
 
-float maskAlphaAt(vec2 uv) {
-    return texture(maskTex, clamp(uv, 0.0, 1.0)).a;
-}
-
-const vec2 kProbeDirections[8] = vec2[8](vec2(1.0, 0.0), vec2(-1.0, 0.0), vec2(0.0, 1.0),
-                                          vec2(0.0, -1.0), normalize(vec2(1.0, 1.0)),
-                                          normalize(vec2(-1.0, 1.0)), normalize(vec2(1.0, -1.0)),
-                                          normalize(vec2(-1.0, -1.0)));
-
-MaskEdgeInfo estimateMaskEdgeDistance(vec2 uv) {
+MaskEdgeInfo maskEdgeAt(vec2 uv) {
+    ivec2 size = textureSize(edgeField, 0);
+    ivec2 at = clamp(ivec2(uv * vec2(size)), ivec2(0), size - 1);
+    uvec4 q = uvec4(texelFetch(edgeField, at, 0) * 255.0 + 0.5);
+    ivec2 d12 = ivec2((q.r << 4u) | (q.g >> 4u), ((q.g & 15u) << 8u) | q.b);
     MaskEdgeInfo info;
-    vec2 size = vec2(textureSize(maskTex, 0));
-    vec2 texel = 1.0 / size;
-    info.alpha = maskAlphaAt(uv);
-
-    vec2 g = vec2(maskAlphaAt(uv + vec2(texel.x, 0.0)) - maskAlphaAt(uv - vec2(texel.x, 0.0)),
-                  maskAlphaAt(uv + vec2(0.0, texel.y)) - maskAlphaAt(uv - vec2(0.0, texel.y)));
-    info.dir = length(g) > 0.0001 ? -normalize(g) : vec2(0.0, -1.0);
-
-    info.distance = 1e6;
-    if (info.alpha < 0.01) return info;
-
-    // Walk out along eight directions, up to ten texels each; the first texel below half
-    // coverage ends that direction.
-    for (int d = 0; d < 8; ++d) {
-        for (int probe = 1; probe <= 10; ++probe) {
-            vec2 offset = float(probe) * texel * kProbeDirections[d];
-            if (maskAlphaAt(uv + offset) < 0.5) {
-                info.distance = min(info.distance, length(offset * size));
-                break;
-            }
-        }
-    }
+    info.dir = vec2(d12 - 2048) / 2047.0;
+    info.distance = q.a == 0u ? 1e6 : float(q.a);
     return info;
 }
 
@@ -195,8 +172,203 @@ float roundHalfAwayFromZero(float x) {
     return sign(x) * floor(abs(x) + 0.5);
 }
 
-// ---- Fragment ------------------------------------------------------------------------------
+// ---- Shared by the fragment stages -----------------------------------------------------------
 
+// Steps 2-4 of the fragment: whether px lies beyond a rounded corner by more than a pixel.
+bool beyondCorner(vec2 px) {
+    float W = u.resolution.x;
+    float H = u.resolution.y;
+    float R = u.radius;
+    bool inLeft = px.x < R;
+    bool inRight = px.x > W - R;
+    bool inTop = px.y < R;
+    bool inBottom = px.y > H - R;
+    bool inCorner = (inLeft || inRight) && (inTop || inBottom);
+    float cx = inLeft ? px.x - R : (inRight ? px.x - (W - R) : 0.0);
+    float cy = inTop ? px.y - R : (inBottom ? px.y - (H - R) : 0.0);
+    return inCorner && length(vec2(cx, cy)) > R + 1.0;
+}
+
+// Steps 10-11: the wallpaper coordinate behind px moved by dispPx, oriented and clamped.
+vec2 wallpaperUV(vec2 px, vec2 dispPx) {
+    vec2 screenPx = u.cardOrigin + px + dispPx;
+    vec2 uv = (screenPx - u.wallpaperOrigin) / u.wallpaperResolution;
+    // Every orientation code other than 2, 3 and 4 leaves uv as it is.
+    float o = roundHalfAwayFromZero(u.samplingOrientation);
+    if (o == 2.0) {
+        uv = vec2(1.0 - uv.x, 1.0 - uv.y);
+    } else if (o == 3.0) {
+        uv = vec2(1.0 - uv.y, uv.x);
+    } else if (o == 4.0) {
+        uv = vec2(uv.y, 1.0 - uv.x);
+    }
+    return clamp(uv, 0.0, 1.0);
+}
+
+// ---- Where the draws go --------------------------------------------------------------------
+
+// Corner `corner` (0..5, two triangles) of the rectangle lo..hi in localUV. A rectangle that is
+// not drawn collapses onto one point, and its triangles cover no pixel.
+vec2 rectangleCorner(vec2 lo, vec2 hi, int corner, bool drawn) {
+    return drawn ? mix(lo, hi, kQuadUV[corner]) : vec2(0.0);
+}
+
+vec4 clipPosition(vec2 uv) {
+    return vec4(uv.x * 2.0 - 1.0, 1.0 - uv.y * 2.0, 0.0, 1.0);
+}
+
+// Rectangle glass is split along two insets (in localUV): pixels at least `side` from every side
+// are outside the bezel and the two-pixel rim, and of those, pixels at least `corner` from two
+// adjacent sides are outside the corners too, each with a pixel to spare. Those pixels are plain.
+// Both are negative when the glass has no such interior.
+void rectangleInsets(out vec2 side, out vec2 corner) {
+    float s = max(u.bezelWidth, 2.0) + 1.0;
+    float c = max(s, u.radius + 1.0);
+    side = vec2(s) / u.resolution;
+    corner = vec2(c) / u.resolution;
+    if (!(u.bezelWidth > 0.0 && corner.x * 2.0 < 1.0 && corner.y * 2.0 < 1.0)) {
+        side = vec2(-1.0);
+        corner = vec2(-1.0);
+    }
+}
+
+// Band rectangle i (0..7) of rectangle glass: the strips along the four sides, then the four
+// corner squares inside them; the whole glass as rectangle 0 when there is no interior.
+void bandRectangle(int i, out vec2 lo, out vec2 hi, out bool drawn) {
+    vec2 side, corner;
+    rectangleInsets(side, corner);
+    vec2 farSide = 1.0 - side;
+    vec2 farCorner = 1.0 - corner;
+    drawn = i < 8;
+    if (side.x < 0.0) {
+        lo = vec2(0.0);
+        hi = vec2(1.0);
+        drawn = i == 0;
+    } else if (i == 0) {
+        lo = vec2(0.0);
+        hi = vec2(1.0, side.y);
+    } else if (i == 1) {
+        lo = vec2(0.0, farSide.y);
+        hi = vec2(1.0);
+    } else if (i == 2) {
+        lo = vec2(0.0, side.y);
+        hi = vec2(side.x, farSide.y);
+    } else if (i == 3) {
+        lo = vec2(farSide.x, side.y);
+        hi = vec2(1.0, farSide.y);
+    } else if (i == 4) {
+        lo = side;
+        hi = corner;
+    } else if (i == 5) {
+        lo = vec2(farCorner.x, side.y);
+        hi = vec2(farSide.x, corner.y);
+    } else if (i == 6) {
+        lo = vec2(side.x, farCorner.y);
+        hi = vec2(corner.x, farSide.y);
+    } else {
+        lo = farCorner;
+        hi = farSide;
+    }
+}
+
+// Plain rectangle i (0..2) of rectangle glass: the middle between the corner rows, and the parts
+// of the corner rows between the corner squares.
+void plainRectangle(int i, out vec2 lo, out vec2 hi, out bool drawn) {
+    vec2 side, corner;
+    rectangleInsets(side, corner);
+    vec2 farSide = 1.0 - side;
+    vec2 farCorner = 1.0 - corner;
+    drawn = i < 3 && side.x >= 0.0;
+    if (i == 0) {
+        lo = vec2(side.x, corner.y);
+        hi = vec2(farSide.x, farCorner.y);
+    } else if (i == 1) {
+        lo = vec2(corner.x, side.y);
+        hi = vec2(farCorner.x, corner.y);
+    } else {
+        lo = vec2(corner.x, farCorner.y);
+        hi = vec2(farCorner.x, farSide.y);
+    }
+}
+
+// Tile `tile` of mask glass, and whether it needs the full computation: a tile holding a pixel
+// nearer to an edge than the edge band reaches does; one whose every pixel is outside the mask
+// is drawn by neither draw.
+void maskTile(int tile, out vec2 lo, out vec2 hi, out bool drawn, out bool band) {
+    ivec2 tiles = textureSize(edgeTiles, 0);
+    ivec2 t = ivec2(tile % tiles.x, tile / tiles.x);
+    vec2 pixels = vec2(textureSize(edgeField, 0));
+    lo = vec2(t * kEdgeTileSize) / pixels;
+    hi = min(vec2((t + 1) * kEdgeTileSize), pixels) / pixels;
+    uvec4 q = uvec4(texelFetch(edgeTiles, t, 0) * 255.0 + 0.5);
+    float edgeRadius = max(1.0, u.bezelWidth * 0.35);
+    drawn = tile < tiles.x * tiles.y && q.a != 0u;
+    band = q.r != 0u && float(q.r) < edgeRadius;
+}
+
+#pragma stage vertex vertexShader
+
+out vec2 localUV;  // 0..1 across the glass, (0, 0) top-left, v grows downwards
+
+const vec2 kQuadPositions[6] = vec2[6](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0),
+                                       vec2(-1.0, 1.0), vec2(1.0, -1.0), vec2(1.0, 1.0));
+
+void vertexShader() {
+    int i = clamp(gl_VertexID, 0, 5);
+    gl_Position = vec4(kQuadPositions[i], 0.0, 1.0);
+    localUV = kQuadUV[i];
+}
+
+#pragma stage vertex bandVertexShader
+
+out vec2 localUV;
+
+// Rectangle glass: 48 vertices, the band rectangles. Mask glass: six per edge tile.
+void bandVertexShader() {
+    vec2 lo, hi;
+    bool drawn, band;
+    if (u.hasShapeMask > 0.5) {
+        maskTile(gl_VertexID / 6, lo, hi, drawn, band);
+        drawn = drawn && band;
+    } else {
+        bandRectangle(gl_VertexID / 6, lo, hi, drawn);
+    }
+    localUV = rectangleCorner(lo, hi, gl_VertexID % 6, drawn);
+    gl_Position = clipPosition(localUV);
+}
+
+#pragma stage vertex plainVertexShader
+
+out vec2 localUV;
+
+// Rectangle glass: 18 vertices, the plain rectangles. Mask glass: six per edge tile.
+void plainVertexShader() {
+    vec2 lo, hi;
+    bool drawn, band;
+    if (u.hasShapeMask > 0.5) {
+        maskTile(gl_VertexID / 6, lo, hi, drawn, band);
+        drawn = drawn && !band;
+    } else {
+        plainRectangle(gl_VertexID / 6, lo, hi, drawn);
+    }
+    localUV = rectangleCorner(lo, hi, gl_VertexID % 6, drawn);
+    gl_Position = clipPosition(localUV);
+}
+
+#pragma stage fragment fragmentShader
+#pragma texture 0 blurredTex sampler 0
+#pragma texture 1 maskTex sampler 0
+#pragma texture 2 edgeField
+#pragma texture 3 edgeTiles
+#pragma buffer 0 Uniforms
+
+in vec2 localUV;
+out vec4 fragColor;
+
+// Work that cannot change a pixel is left out: mask pixels are discarded on the mask's alpha
+// before anything else, the dispersion reads only run where there is a displacement, and the LCh
+// lift only where the highlight has a weight. Every shortcut gives the bytes the full computation
+// gives.
 void fragmentShader() {
     // Step 1: inputs.
     vec2 px = localUV * u.resolution;
@@ -206,6 +378,10 @@ void fragmentShader() {
     float bezel = u.bezelWidth;
     float eta = 1.0 / u.refractiveIndex;
     bool useMask = u.hasShapeMask > 0.5;
+
+    // Outside the mask there is nothing to draw; step 8 would discard it later, after the work.
+    float maskAlpha = useMask ? texture(maskTex, localUV).a : 1.0;
+    if (maskAlpha < 0.01) discard;
 
     // Steps 2-3: region. Left is tested before right and top before bottom, which decides a
     // glass narrower than 2R.
@@ -247,12 +423,11 @@ void fragmentShader() {
 
     // Step 8: a shape mask replaces the rectangle's geometry.
     if (useMask) {
-        MaskEdgeInfo info = estimateMaskEdgeDistance(localUV);
+        MaskEdgeInfo info = maskEdgeAt(localUV);
         dir = info.dir;
-        if (info.alpha < 0.01) discard;
         float edgeRadius = max(1.0, bezel * 0.35);
         edgeBand = clamp(1.0 - info.distance / edgeRadius, 0.0, 1.0);
-        edgeOpacity = info.alpha;
+        edgeOpacity = maskAlpha;
         bezelRatio = clamp(info.distance / edgeRadius, 0.0, 1.0);
         distFromSide = bezel * bezelRatio;
     }
@@ -263,33 +438,24 @@ void fragmentShader() {
     float strength = useMask ? edgeBand : edgeOpacity;
     vec2 dispPx = -dir * normDisp * bezel * u.refractionScale * strength;
 
-    // Step 10: wallpaper coordinates.
-    vec2 screenPx = u.cardOrigin + px + dispPx;
-    vec2 uv = (screenPx - u.wallpaperOrigin) / u.wallpaperResolution;
-
-    // Step 11: orientation; every code other than 2, 3 and 4 leaves uv as it is.
-    float o = roundHalfAwayFromZero(u.samplingOrientation);
-    if (o == 2.0) {
-        uv = vec2(1.0 - uv.x, 1.0 - uv.y);
-    } else if (o == 3.0) {
-        uv = vec2(1.0 - uv.y, uv.x);
-    } else if (o == 4.0) {
-        uv = vec2(uv.y, 1.0 - uv.x);
-    }
-    uv = clamp(uv, 0.0, 1.0);
+    // Steps 10-11: wallpaper coordinates.
+    vec2 uv = wallpaperUV(px, dispPx);
 
     // Step 12.
     vec4 base = texture(blurredTex, uv);
 
-    // Step 13: dispersion, bounded to a mix weight of 0.012 * 0.65.
+    // Step 13: dispersion, bounded to a mix weight of 0.012 * 0.65. Without a displacement the
+    // amount is 0 and both reads would land on uv: the mix would return base as it is.
     vec2 prism = dispPx / max(u.wallpaperResolution, vec2(1.0));
     float amount = clamp(length(prism) * 24.0, 0.0, 0.012);
-    vec2 redUV = clamp(uv - prism * 0.55, 0.0, 1.0);
-    vec2 blueUV = clamp(uv + prism * 0.55, 0.0, 1.0);
-    float t = amount * 80.0;
-    vec3 dispersed = vec3(texture(blurredTex, mix(uv, redUV, t)).r, base.g,
-                          texture(blurredTex, mix(uv, blueUV, t)).b);
-    base.rgb = mix(base.rgb, dispersed, amount * 0.65);
+    if (amount > 0.0) {
+        vec2 redUV = clamp(uv - prism * 0.55, 0.0, 1.0);
+        vec2 blueUV = clamp(uv + prism * 0.55, 0.0, 1.0);
+        float t = amount * 80.0;
+        vec3 dispersed = vec3(texture(blurredTex, mix(uv, redUV, t)).r, base.g,
+                              texture(blurredTex, mix(uv, blueUV, t)).b);
+        base.rgb = mix(base.rgb, dispersed, amount * 0.65);
+    }
 
     // Step 14: specular lobes.
     vec2 light = vec2(cos(u.specularAngle), -sin(u.specularAngle));
@@ -306,13 +472,33 @@ void fragmentShader() {
     float specular = lobe * strokeMask * u.specularOpacity * (useMask ? 1.15 : 2.15) * edgeOpacity;
     float highlight = specular + fresnel * (useMask ? 0.28 : 0.34);
 
-    // Step 18: lift lightness and cut chroma in LCh.
-    vec3 lch = rgbToLch(clamp(base.rgb, 0.0, 1.0));
-    lch.x = clamp(lch.x + highlight * (useMask ? 18.0 : 36.0), 0.0, 100.0);
-    lch.y = max(0.0, lch.y - highlight * (useMask ? 4.0 : 9.0));
-    vec3 shaped = lchToRgb(lch);
-    base.rgb = mix(base.rgb, shaped, clamp(highlight * (useMask ? 0.48 : 0.70), 0.0, 1.0));
+    // Step 18: lift lightness and cut chroma in LCh. With no weight the mix returns base.
+    float weight = clamp(highlight * (useMask ? 0.48 : 0.70), 0.0, 1.0);
+    if (weight > 0.0) {
+        vec3 shaped = liftInLch(clamp(base.rgb, 0.0, 1.0), highlight * (useMask ? 18.0 : 36.0),
+                                highlight * (useMask ? 4.0 : 9.0));
+        base.rgb = mix(base.rgb, shaped, weight);
+    }
 
     // Step 19: straight alpha; the wallpaper's own alpha is not used.
     fragColor = vec4(base.rgb, edgeOpacity);
+}
+
+#pragma stage fragment plainFragmentShader
+#pragma texture 0 blurredTex sampler 0
+#pragma texture 1 maskTex sampler 0
+#pragma texture 2 edgeField
+#pragma texture 3 edgeTiles
+#pragma buffer 0 Uniforms
+
+in vec2 localUV;
+out vec4 fragColor;
+
+// The pixels plainVertexShader places: neither displaced nor lit, so the glass is the wallpaper
+// behind them at the shape's coverage, exactly what fragmentShader computes for them.
+void plainFragmentShader() {
+    vec2 px = localUV * u.resolution;
+    float alpha = u.hasShapeMask > 0.5 ? texture(maskTex, localUV).a : 1.0;
+    if (alpha < 0.01 || beyondCorner(px)) discard;
+    fragColor = vec4(texture(blurredTex, wallpaperUV(px, vec2(0.0))).rgb, alpha);
 }

@@ -50,6 +50,12 @@ class LGZeroCopyBridge {
     std::size_t bufferWidth() const { return width_; }
     std::size_t bufferHeight() const { return height_; }
     const std::shared_ptr<gpu::Device>& device() const { return device_; }
+    // The pixels as last drawn (premultiplied BGRA, rows 4 x bufferWidth() bytes apart); null
+    // when there is no buffer.
+    const std::uint8_t* bufferBytes() const {
+        return pixelBuffer_.empty() ? nullptr
+                                    : reinterpret_cast<const std::uint8_t*>(pixelBuffer_.data());
+    }
 
   private:
     void releaseBuffer();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "glass/LGMaskEdgeField.h"
 #include "glass/Uniforms.h"
 #include "platform/base/Geometry.h"
 #include "platform/graphics/Image.h"
@@ -143,6 +144,8 @@ class LiquidGlassView : public ui::View, public ui::GpuSurfaceViewDelegate {
     void _runBlurPassesWithRadius(float radius, gpu::CommandBuffer& commandBuffer);
     void _bakeBlurIfNeeded(float radius, gpu::CommandBuffer& commandBuffer);
     void _reloadShapeMaskTexture();
+    // The mask's edge field for a drawable of this size; none when that cannot be made.
+    void _reloadShapeMaskEdgeField(std::size_t width, std::size_t height);
 
     // Where the view is on screen; true when that changed.
     bool _refreshVisualMetrics();
@@ -182,6 +185,9 @@ class LiquidGlassView : public ui::View, public ui::GpuSurfaceViewDelegate {
     std::shared_ptr<LGTextureCacheEntry> _cacheEntry;
     std::shared_ptr<gpu::Texture> _shapeMaskTexture;
     std::shared_ptr<LGZeroCopyBridge> _shapeMaskBridge;
+    // Where the mask's edges are, for each pixel of the drawable (LGMaskEdgeField.h). Made with
+    // the mask, and again when the drawable changes size.
+    LGMaskEdgeFieldTextures _shapeMaskEdgeField;
 
     // Where the view is on screen, in pixels, as last measured.
     base::Rect _cachedVisualRectPx;

@@ -4,6 +4,7 @@
 
 #include "glass/LGFrameRate.h"
 #include "glass/LGGlassContext.h"
+#include "glass/LGGlassPipeline.h"
 #include "glass/LiquidGlassView.h"
 #include "glass/Uniforms.h"
 #include "glass/detail/LGGlassStatistics.h"
@@ -11,6 +12,7 @@
 #include "platform/dispatch/Time.h"
 #include "platform/gpu/CommandBuffer.h"
 #include "platform/gpu/CommandQueue.h"
+#include "platform/gpu/Drawable.h"
 #include "platform/gpu/RenderCommandEncoder.h"
 #include "platform/gpu/RenderPassDescriptor.h"
 #include "platform/gpu/Texture.h"
@@ -118,7 +120,7 @@ void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
     if (_bgTexture && !_blurredTexture) _ensureBlurTexture();
 
     // Step 2.
-    if (!context || !context->pipeline || !_bgTexture || !_blurredTexture) return;
+    if (!context || !context->pipelines || !_bgTexture || !_blurredTexture) return;
 
     // Step 3.
     _refreshVisualMetrics();
@@ -128,6 +130,15 @@ void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
     auto drawable = view.currentDrawable();
     auto pass = view.currentRenderPassDescriptor();
     if (!drawable || !pass) return;
+    // A mask's edge field has one texel per drawable pixel; without one the mask cannot be drawn.
+    if (_shapeMaskTexture) {
+        const auto& target = drawable->texture();
+        if (!_shapeMaskEdgeField || _shapeMaskEdgeField.field->width() != target->width() ||
+            _shapeMaskEdgeField.field->height() != target->height()) {
+            _reloadShapeMaskEdgeField(target->width(), target->height());
+        }
+        if (!_shapeMaskEdgeField) return;
+    }
     const auto& queue = context->queueForGroup(_updateGroup);
     if (!queue) return;
     auto commandBuffer = queue->commandBuffer();
@@ -152,18 +163,22 @@ void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
         commandBuffer->commit();
         return;
     }
-    encoder->setRenderPipelineState(context->pipeline);
     const Uniforms uniforms = _frameUniforms(radius);
     encoder->setFragmentBytes(&uniforms, sizeof uniforms, 0);
 
-    // Step 12: wallpaper and mask (a white texel stands in for a missing mask).
+    // Step 12: wallpaper, mask and the mask's edge field and tiles (a white texel stands in for a
+    // missing mask, and for the field and tiles of rectangle glass, which reads neither).
+    const bool masked = _shapeMaskTexture != nullptr;
+    const auto& placeholder = context->placeholderMask;
     encoder->setFragmentTexture(_blurredTexture, 0);
-    encoder->setFragmentTexture(_shapeMaskTexture ? _shapeMaskTexture : context->placeholderMask,
-                                1);
+    encoder->setFragmentTexture(masked ? _shapeMaskTexture : placeholder, 1);
+    encoder->setFragmentTexture(masked ? _shapeMaskEdgeField.field : placeholder, 2);
+    encoder->setFragmentTexture(masked ? _shapeMaskEdgeField.tiles : placeholder, 3);
     encoder->setFragmentSamplerState(context->sampler, 0);
 
-    // Step 13: one quad; nothing waits for the GPU.
-    encoder->drawPrimitives(gpu::PrimitiveType::Triangle, 0, 6);
+    // Step 13: the glass in its two draws; nothing waits for the GPU.
+    LGGlassEncodeDraws(*encoder, context->pipelines,
+                       masked ? _shapeMaskEdgeField.tiles.get() : nullptr);
     encoder->endEncoding();
     commandBuffer->presentDrawable(drawable);
     commandBuffer->commit();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "glass/LGGlassContext.h"
+#include "glass/LGMaskEdgeField.h"
 #include "glass/LGNormalizedImage.h"
 #include "glass/LGTextureCache.h"
 #include "glass/LGZeroCopyBridge.h"
@@ -185,6 +186,7 @@ void LiquidGlassView::_reloadShapeMaskTexture() {
     graphics::ImageRef image = LGNormalizedImage(_shapeMaskImage);
     _shapeMaskTexture.reset();
     _shapeMaskBridge.reset();
+    _shapeMaskEdgeField = {};
 
     // Step 2: without an image (or a GPU) the glass is a rounded rectangle.
     LGGlassContext* context = LGGlassContextShared();
@@ -203,4 +205,24 @@ void LiquidGlassView::_reloadShapeMaskTexture() {
     ++LGGlassStatisticsShared().maskUploads;
     _shapeMaskBridge = std::move(bridge);
     _shapeMaskTexture = std::move(texture);
+
+    // Step 5: the edge field, for the drawable as it is now (the mask's size before the first
+    // layout); a draw on a drawable of another size makes it again.
+    const base::Size drawable = _mtkView ? _mtkView->drawableSize() : base::Size{};
+    if (drawable.width >= 1 && drawable.height >= 1) {
+        _reloadShapeMaskEdgeField(static_cast<std::size_t>(drawable.width),
+                                  static_cast<std::size_t>(drawable.height));
+    } else {
+        _reloadShapeMaskEdgeField(w, h);
+    }
+}
+
+void LiquidGlassView::_reloadShapeMaskEdgeField(std::size_t width, std::size_t height) {
+    _shapeMaskEdgeField = {};
+    if (!_shapeMaskBridge || !_shapeMaskTexture) return;
+    const LGZeroCopyBridge& bridge = *_shapeMaskBridge;
+    const LGMaskPixels mask{bridge.bufferBytes(), bridge.bufferWidth(), bridge.bufferHeight(),
+                            bridge.bufferWidth() * 4};
+    _shapeMaskEdgeField = LGMaskEdgeFieldUpload(bridge.device(), mask, width, height);
+    if (_shapeMaskEdgeField) ++LGGlassStatisticsShared().maskEdgeFields;
 }

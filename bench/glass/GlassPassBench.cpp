@@ -1,6 +1,10 @@
-// Times the glass pass on a clock-sized drawable in rectangle and mask mode next to a plain
-// textured copy of the same size, and the Gaussian blur of a wallpaper-sized texture. Each figure
-// is the median wall time of commit + wait for one command buffer.
+// Times the glass pass next to a plain textured copy of the same size, before and after the mask
+// edge field, in one run: rectangle glass on a clock-sized and a full-screen drawable, mask glass
+// with the clock's own text mask of "10:09" as the tweak draws it on a modern phone; then that
+// mask's upload with and without the edge field, and the Gaussian blur of a wallpaper-sized
+// texture. Each figure is the median wall time of
+// commit + wait for one command buffer; the draws take turns, round after round, so that a busy
+// machine slows them alike and the ratios stay meaningful.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -9,9 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "bench/glass/ClockMask.h"
+#include "GlassShaderBefore.h"
 #include "glass/LGGlassPipeline.h"
 #include "glass/LGGlassShaderSource.h"
+#include "glass/LGMaskEdgeField.h"
+#include "glass/LGZeroCopyBridge.h"
 #include "glass/Uniforms.h"
 #include "platform/gpu/CommandBuffer.h"
 #include "platform/gpu/CommandQueue.h"
@@ -23,11 +29,19 @@
 #include "platform/gpu/RenderPipelineState.h"
 #include "platform/gpu/SamplerState.h"
 #include "platform/gpu/Texture.h"
+#include "platform/graphics/Context.h"
+#include "platform/graphics/Image.h"
+#include "platform/lockscreen/LockScreenLayout.h"
+#include "platform/text/Font.h"
+#include "platform/ui/DeviceProfile.h"
+#include "platform/ui/Screen.h"
+#include "tweak/LGClockMask.h"
 
 namespace {
 
 constexpr std::size_t kDrawableWidth = 1179;
-constexpr std::size_t kDrawableHeight = 600;
+constexpr std::size_t kClockHeight = 600;     // the clock's glass
+constexpr std::size_t kScreenHeight = 2556;   // the whole screen
 constexpr std::size_t kWallpaperWidth = 765;  // a 1179 x 2556 screen at texture scale 0.65
 constexpr std::size_t kWallpaperHeight = 1661;
 
@@ -50,7 +64,8 @@ void copyFragment() { color = texture(image, uv); }
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kGlassRounds = 9;
+constexpr int kGlassRounds = 11;
+constexpr int kUploadRounds = 9;
 constexpr int kBlurRuns = 7;
 
 double timeMs(const std::function<void()>& run) {
@@ -96,6 +111,22 @@ std::shared_ptr<gpu::RenderPipelineState> buildPipeline(gpu::Device& device, std
     return state;
 }
 
+// The clock's text mask as the tweak draws it for a modern phone's clock: "10:09", centred, in
+// the system clock's font, as wide as the screen and one line high, at the screen's scale.
+graphics::ImageRef makeRealClockMask() {
+    ui::Screen::setMainProfile(ui::DeviceProfile::modernPhone(), false);
+    const base::Size page = ui::Screen::main()->bounds().size;
+    const auto layout =
+        lockscreen::LockScreenLayout::forPage(page, ui::UserInterfaceIdiom::Phone, true);
+    LGClockDisplayState state;
+    state.text = "10:09";
+    state.font = text::Font::systemFont(layout.timeFontSize, layout.timeFontWeight);
+    state.alignment = 1;
+    if (!state.font) return nullptr;
+    return LGClockMaskImage(state, {0, 0, page.width, std::ceil(state.font->lineHeight())},
+                            nullptr);
+}
+
 }  // namespace
 
 int main() {
@@ -107,34 +138,58 @@ int main() {
     }
     std::printf("device: %s\n", device->name().c_str());
 
-    auto glass =
-        buildPipeline(*device, LGGlassShaderSource(), "vertexShader", "fragmentShader", true);
+    auto before =
+        buildPipeline(*device, GlassShaderBefore(), "vertexShader", "fragmentShader", true);
     auto copy = buildPipeline(*device, kCopyProgram, "copyVertex", "copyFragment", false);
-    if (!glass || !copy) return 1;
+    auto library = device->newLibrary(LGGlassShaderSource(), &reason);
+    const LGGlassPipelines after =
+        library ? LGGlassPipelinesCreate(*device, *library, &reason) : LGGlassPipelines{};
+    if (!after) std::fprintf(stderr, "glass program failed: %s\n", reason.c_str());
+    if (!before || !copy || !after) return 1;
     auto sampler = device->newSamplerState(gpu::SamplerDescriptor::linearClamp());
     auto queue = device->newCommandQueue();
     using gpu::TextureUsage;
 
-    auto upload = [&](const std::vector<std::uint8_t>& pixels, std::size_t w, std::size_t h,
-                      TextureUsage usage) {
-        auto t = device->newTexture(gpu::TextureDescriptor::texture2D(w, h, usage));
+    auto upload = [&](const std::vector<std::uint8_t>& pixels, std::size_t w, std::size_t h) {
+        auto t =
+            device->newTexture(gpu::TextureDescriptor::texture2D(w, h, TextureUsage::ShaderRead));
         t->replaceRegion(t->wholeRegion(), pixels.data(), w * 4);
         return t;
     };
-    auto wallpaper = upload(makeWallpaper(kWallpaperWidth, kWallpaperHeight), kWallpaperWidth,
-                            kWallpaperHeight, TextureUsage::ShaderRead);
-    auto mask = upload(makeClockMask(kDrawableWidth, kDrawableHeight), kDrawableWidth,
-                       kDrawableHeight, TextureUsage::ShaderRead);
-    auto copySource = upload(makeWallpaper(kDrawableWidth, kDrawableHeight), kDrawableWidth,
-                             kDrawableHeight, TextureUsage::ShaderRead);
-    auto white = upload({255, 255, 255, 255}, 1, 1, TextureUsage::ShaderRead);
-    auto drawable = device->newTexture(gpu::TextureDescriptor::texture2D(
-        kDrawableWidth, kDrawableHeight, TextureUsage::RenderTarget | TextureUsage::ShaderRead));
+    auto wallpaper =
+        upload(makeWallpaper(kWallpaperWidth, kWallpaperHeight), kWallpaperWidth, kWallpaperHeight);
+    const graphics::ImageRef clockImage = makeRealClockMask();
+    if (!clockImage) {
+        std::fprintf(stderr, "no clock mask\n");
+        return 1;
+    }
+    const auto maskWidth = static_cast<std::size_t>(clockImage->pixelWidth());
+    const auto maskHeight = static_cast<std::size_t>(clockImage->pixelHeight());
+    const std::vector<std::uint8_t> clockPixels(clockImage->pixels(),
+                                                clockImage->pixels() + clockImage->byteCount());
+    auto mask = upload(clockPixels, maskWidth, maskHeight);
+    const LGMaskEdgeFieldTextures edges = LGMaskEdgeFieldUpload(
+        device, {clockPixels.data(), maskWidth, maskHeight, maskWidth * 4}, maskWidth, maskHeight);
+    auto white = upload({255, 255, 255, 255}, 1, 1);
+
+    // One drawable and one copy source per size: the clock-sized glass, the whole screen, and the
+    // clock's mask.
+    struct Size {
+        std::size_t height;
+        std::shared_ptr<gpu::Texture> drawable;
+        std::shared_ptr<gpu::Texture> copySource;
+    };
+    Size sizes[3];
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t h = i == 0 ? kClockHeight : (i == 1 ? kScreenHeight : maskHeight);
+        sizes[i] = {h,
+                    device->newTexture(gpu::TextureDescriptor::texture2D(
+                        kDrawableWidth, h, TextureUsage::RenderTarget | TextureUsage::ShaderRead)),
+                    upload(makeWallpaper(kDrawableWidth, h), kDrawableWidth, h)};
+    }
 
     Uniforms u;
-    u.resolution = {float(kDrawableWidth), float(kDrawableHeight)};
     u.screenResolution = {1179, 2556};
-    u.cardOrigin = {0, 420};
     u.wallpaperResolution = {1179, 2556};
     u.radius = 60;
     u.bezelWidth = 36;
@@ -147,52 +202,122 @@ int main() {
     u.wallpaperOrigin = {0, 0};
     u.samplingOrientation = 1;
 
-    auto drawGlass = [&](bool useMask) {
+    auto run = [&](const Size& size, const std::function<void(gpu::RenderCommandEncoder&)>& draw) {
+        auto buffer = queue->commandBuffer();
+        auto encoder =
+            buffer->renderCommandEncoder(gpu::RenderPassDescriptor::clearing(size.drawable));
+        draw(*encoder);
+        encoder->endEncoding();
+        buffer->commit();
+        buffer->waitUntilCompleted();
+        if (!buffer->error().empty())
+            std::fprintf(stderr, "draw failed: %s\n", buffer->error().c_str());
+    };
+    auto glass = [&](const Size& size, bool useMask, bool current) {
         Uniforms record = u;
+        record.resolution = {float(kDrawableWidth), float(size.height)};
+        record.cardOrigin = {0, size.height == kScreenHeight ? 0.0f : 420.0f};
         record.hasShapeMask = useMask ? 1.0f : 0.0f;
         if (useMask) record.radius = 0;
-        auto buffer = queue->commandBuffer();
-        auto encoder = buffer->renderCommandEncoder(gpu::RenderPassDescriptor::clearing(drawable));
-        encoder->setRenderPipelineState(glass);
-        encoder->setFragmentBytes(&record, sizeof record, 0);
-        encoder->setFragmentTexture(wallpaper, 0);
-        encoder->setFragmentTexture(useMask ? mask : white, 1);
-        encoder->setFragmentSamplerState(sampler, 0);
-        encoder->drawPrimitives(gpu::PrimitiveType::Triangle, 0, 6);
-        encoder->endEncoding();
-        buffer->commit();
-        buffer->waitUntilCompleted();
+        run(size, [&](gpu::RenderCommandEncoder& encoder) {
+            encoder.setFragmentBytes(&record, sizeof record, 0);
+            encoder.setFragmentTexture(wallpaper, 0);
+            encoder.setFragmentTexture(useMask ? mask : white, 1);
+            encoder.setFragmentSamplerState(sampler, 0);
+            if (!current) {
+                encoder.setRenderPipelineState(before);
+                encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, 6);
+                return;
+            }
+            encoder.setFragmentTexture(useMask ? edges.field : white, 2);
+            encoder.setFragmentTexture(useMask ? edges.tiles : white, 3);
+            LGGlassEncodeDraws(encoder, after, useMask ? edges.tiles.get() : nullptr);
+        });
     };
-    auto drawCopy = [&] {
-        auto buffer = queue->commandBuffer();
-        auto encoder = buffer->renderCommandEncoder(gpu::RenderPassDescriptor::clearing(drawable));
-        encoder->setRenderPipelineState(copy);
-        encoder->setFragmentTexture(copySource, 0);
-        encoder->setFragmentSamplerState(sampler, 0);
-        encoder->drawPrimitives(gpu::PrimitiveType::Triangle, 0, 3);
-        encoder->endEncoding();
-        buffer->commit();
-        buffer->waitUntilCompleted();
+    auto textured = [&](const Size& size) {
+        run(size, [&](gpu::RenderCommandEncoder& encoder) {
+            encoder.setRenderPipelineState(copy);
+            encoder.setFragmentTexture(size.copySource, 0);
+            encoder.setFragmentSamplerState(sampler, 0);
+            encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, 3);
+        });
     };
 
-    // The three draws take turns, round after round, so that a busy machine slows them alike
-    // and the ratios stay meaningful.
-    std::vector<double> copyTimes, rectangleTimes, maskTimes;
-    const std::function<void()> draws[3] = {drawCopy, [&] { drawGlass(false); },
-                                            [&] { drawGlass(true); }};
-    std::vector<double>* times[3] = {&copyTimes, &rectangleTimes, &maskTimes};
-    for (const auto& draw : draws) draw();  // warm-up: first use compiles and allocates
+    // Pass 1: the draws, in turns.
+    struct Timed {
+        const char* name;
+        std::function<void()> draw;
+        std::vector<double> times;
+    };
+    const Size& clock = sizes[0];
+    const Size& screen = sizes[1];
+    const Size& masked = sizes[2];
+    std::vector<Timed> draws = {
+        {"copy 1179x600", [&] { textured(clock); }, {}},
+        {"rect 1179x600 before", [&] { glass(clock, false, false); }, {}},
+        {"rect 1179x600 after", [&] { glass(clock, false, true); }, {}},
+        {"copy mask", [&] { textured(masked); }, {}},
+        {"mask before", [&] { glass(masked, true, false); }, {}},
+        {"mask after", [&] { glass(masked, true, true); }, {}},
+        {"copy 1179x2556", [&] { textured(screen); }, {}},
+        {"rect 1179x2556 before", [&] { glass(screen, false, false); }, {}},
+        {"rect 1179x2556 after", [&] { glass(screen, false, true); }, {}},
+    };
+    for (auto& d : draws) d.draw();  // warm-up: first use compiles and allocates
     for (int round = 0; round < kGlassRounds; ++round) {
-        for (int i = 0; i < 3; ++i) times[i]->push_back(timeMs(draws[i]));
+        for (auto& d : draws) d.times.push_back(timeMs(d.draw));
     }
-    const double copyMs = median(copyTimes);
-    const double rectangleMs = median(rectangleTimes);
-    const double maskMs = median(maskTimes);
-    std::printf("glass pass, %zux%zu drawable (median ms per frame):\n", kDrawableWidth,
-                kDrawableHeight);
-    std::printf("  textured copy   %8.2f ms\n", copyMs);
-    std::printf("  rectangle mode  %8.2f ms  (%.2fx copy)\n", rectangleMs, rectangleMs / copyMs);
-    std::printf("  mask mode       %8.2f ms  (%.2fx copy)\n", maskMs, maskMs / copyMs);
+    auto ms = [&](std::size_t i) { return median(draws[i].times); };
+    std::printf("glass pass (median ms per frame of %d; ratio to the copy of the same size):\n",
+                kGlassRounds);
+    std::printf("  %-34s %9s %8s %9s %8s  %s\n", "", "before", "", "after", "", "target");
+    auto row = [&](const char* what, std::size_t b, std::size_t a, std::size_t c,
+                   const char* target) {
+        std::printf("  %-34s %7.2f ms %6.2fx %7.2f ms %6.2fx  %s\n", what, ms(b), ms(b) / ms(c),
+                    ms(a), ms(a) / ms(c), target);
+    };
+    std::printf("  %-34s %7.2f ms\n", "textured copy, 1179x600", ms(0));
+    row("rectangle mode, 1179x600", 1, 2, 0, "<= 1.5x");
+    char maskSize[64];
+    std::snprintf(maskSize, sizeof maskSize, "textured copy, %zux%zu", maskWidth, maskHeight);
+    std::printf("  %-34s %7.2f ms\n", maskSize, ms(3));
+    row("mask mode, clock \"10:09\"", 4, 5, 3, "<= 3x");
+    std::printf("  %-34s %7.2f ms\n", "textured copy, 1179x2556", ms(6));
+    row("rectangle mode, 1179x2556", 7, 8, 6, "<= 1.5x");
+
+    // Pass 2: the mask upload as the glass view makes it: the image drawn into a new bridge and
+    // copied to its texture; after, with the edge field and its tiles made and uploaded too.
+    auto uploadMask = [&](bool withEdges) {
+        LGZeroCopyBridge bridge(device);
+        bridge.setupBufferWithWidth(maskWidth, maskHeight);
+        bridge.renderWithActions([&](graphics::Context& context) {
+            const base::Rect rect{0, 0, double(maskWidth), double(maskHeight)};
+            context.clear(rect);
+            context.drawImage(*clockImage, rect);
+        });
+        if (withEdges) {
+            LGMaskEdgeFieldUpload(device,
+                                  {bridge.bufferBytes(), maskWidth, maskHeight, maskWidth * 4},
+                                  maskWidth, maskHeight);
+        }
+        // The texture copy is queued: wait for it as a frame would.
+        auto buffer = queue->commandBuffer();
+        buffer->commit();
+        buffer->waitUntilCompleted();
+    };
+    std::vector<double> plainUploads, edgeUploads;
+    uploadMask(true);
+    for (int round = 0; round < kUploadRounds; ++round) {
+        plainUploads.push_back(timeMs([&] { uploadMask(false); }));
+        edgeUploads.push_back(timeMs([&] { uploadMask(true); }));
+    }
+    const double plainMs = median(plainUploads);
+    const double edgeMs = median(edgeUploads);
+    std::printf("mask upload, clock \"10:09\", %zux%zu (median ms of %d):\n", maskWidth, maskHeight,
+                kUploadRounds);
+    std::printf("  before: mask drawn and uploaded       %8.2f ms\n", plainMs);
+    std::printf("  after: with the edge field and tiles  %8.2f ms  (%.2fx before; target <= 2x)\n",
+                edgeMs, edgeMs / plainMs);
 
     auto blurSource = wallpaper;
     auto blurred = device->newTexture(gpu::TextureDescriptor::texture2D(

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "glass/LGGlassReference.h"
+#include "testing/glass/LGGlassReference.h"
 
 namespace {
 

@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
 #include "glass/LGGlassPipeline.h"
 #include "glass/LGGlassShaderSource.h"
+#include "glass/LGMaskEdgeField.h"
 #include "platform/gpu/CommandBuffer.h"
 #include "platform/gpu/Library.h"
 #include "platform/gpu/RenderCommandEncoder.h"
 #include "platform/gpu/RenderPassDescriptor.h"
+#include "testing/glass/ClockMask.h"
 
 namespace {
 
@@ -34,12 +37,8 @@ std::unique_ptr<GlassRenderer> GlassRenderer::create(std::string* error) {
     auto& device = renderer->device_;
     auto library = device->newLibrary(LGGlassShaderSource(), error);
     if (!library) return nullptr;
-    gpu::RenderPipelineDescriptor descriptor;
-    descriptor.vertexFunction = library->newFunction("vertexShader", error);
-    descriptor.fragmentFunction = library->newFunction("fragmentShader", error);
-    descriptor.colorAttachment = LGGlassColorAttachment();
-    renderer->pipeline_ = device->newRenderPipelineState(descriptor, error);
-    if (!renderer->pipeline_) return nullptr;
+    renderer->pipelines_ = LGGlassPipelinesCreate(*device, *library, error);
+    if (!renderer->pipelines_) return nullptr;
     renderer->sampler_ = device->newSamplerState(gpu::SamplerDescriptor::linearClamp());
     renderer->queue_ = device->newCommandQueue();
     BgraImage white(1, 1);
@@ -58,20 +57,33 @@ std::shared_ptr<gpu::Texture> GlassRenderer::upload(const BgraImage& image) {
 
 BgraImage GlassRenderer::render(const Uniforms& uniforms, const BgraImage& wallpaper,
                                 const BgraImage* mask, std::size_t width, std::size_t height,
-                                std::string* error) {
+                                std::string* error, GlassDraws draws) {
     auto target = device_->newTexture(gpu::TextureDescriptor::texture2D(
         width, height, gpu::TextureUsage::RenderTarget | gpu::TextureUsage::ShaderRead));
     auto wallpaperTexture = upload(wallpaper);
     auto maskTexture = mask != nullptr ? upload(*mask) : placeholder_;
+    // The mask's edge field, made for this target as the glass view makes it for its drawable.
+    LGMaskEdgeFieldTextures edges{placeholder_, placeholder_};
+    if (mask != nullptr) {
+        edges = LGMaskEdgeFieldUpload(
+            device_, {mask->pixels.data(), mask->width, mask->height, mask->width * 4}, width,
+            height);
+    }
 
     auto buffer = queue_->commandBuffer();
     auto encoder = buffer->renderCommandEncoder(gpu::RenderPassDescriptor::clearing(target));
-    encoder->setRenderPipelineState(pipeline_);
     encoder->setFragmentBytes(&uniforms, sizeof uniforms, 0);
     encoder->setFragmentTexture(wallpaperTexture, 0);
     encoder->setFragmentTexture(maskTexture, 1);
+    encoder->setFragmentTexture(edges.field, 2);
+    encoder->setFragmentTexture(edges.tiles, 3);
     encoder->setFragmentSamplerState(sampler_, 0);
-    encoder->drawPrimitives(gpu::PrimitiveType::Triangle, 0, 6);
+    if (draws == GlassDraws::Whole) {
+        encoder->setRenderPipelineState(pipelines_.whole);
+        encoder->drawPrimitives(gpu::PrimitiveType::Triangle, 0, 6);
+    } else {
+        LGGlassEncodeDraws(*encoder, pipelines_, mask != nullptr ? edges.tiles.get() : nullptr);
+    }
     encoder->endEncoding();
     buffer->commit();
     buffer->waitUntilCompleted();
@@ -174,5 +186,59 @@ BgraImage makeRingMask(std::size_t width, std::size_t height, float inner, float
             image.set(x, y, coverage, coverage, coverage, coverage);
         }
     }
+    return image;
+}
+
+namespace {
+
+BgraImage coverageMask(std::size_t width, std::size_t height,
+                       const std::function<float(float x, float y)>& coverage) {
+    BgraImage image(width, height);
+    for (std::size_t y = 0; y < height; ++y) {
+        for (std::size_t x = 0; x < width; ++x) {
+            const float c = std::clamp(
+                coverage(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f), 0.0f, 1.0f);
+            image.set(x, y, c, c, c, c);
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+BgraImage makeClockMaskImage(std::size_t width, std::size_t height) {
+    BgraImage image(width, height);
+    image.pixels = makeClockMask(width, height, "10:09");
+    return image;
+}
+
+BgraImage makeRoundedRectMask(std::size_t width, std::size_t height, float inset, float radius) {
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    return coverageMask(width, height, [=](float x, float y) {
+        // Signed distance to the rounded rectangle inset from the edges, anti-aliased over a texel.
+        const float qx = std::fabs(x - w / 2) - (w / 2 - inset - radius);
+        const float qy = std::fabs(y - h / 2) - (h / 2 - inset - radius);
+        const float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+        const float d = outside + std::min(std::max(qx, qy), 0.0f) - radius;
+        return 0.5f - d;
+    });
+}
+
+BgraImage makeThinStrokesMask(std::size_t width, std::size_t height) {
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    return coverageMask(width, height, [=](float x, float y) {
+        // A one-texel horizontal line, a two-texel vertical one and a diagonal hairline.
+        const float horizontal = 1.0f - std::fabs(y - h * 0.3f) * 2.0f + 0.5f;
+        const float vertical = 1.5f - std::fabs(x - w * 0.7f);
+        const float diagonal = 1.0f - std::fabs((x - y * w / h) * 0.7071f);
+        return std::max({horizontal, vertical, diagonal});
+    });
+}
+
+BgraImage makeOnePixelMask(std::size_t width, std::size_t height) {
+    BgraImage image(width, height);
+    image.set(width / 2, height / 2, 1, 1, 1, 1);
     return image;
 }

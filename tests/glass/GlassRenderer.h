@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "glass/LGGlassReference.h"
+#include "glass/LGGlassPipeline.h"
 #include "glass/Uniforms.h"
 #include "platform/gpu/CommandQueue.h"
 #include "platform/gpu/Device.h"
 #include "platform/gpu/RenderPipelineState.h"
 #include "platform/gpu/SamplerState.h"
 #include "platform/gpu/Texture.h"
+#include "testing/glass/LGGlassReference.h"
 
 // 8-bit BGRA pixels in memory, row 0 at the top.
 struct BgraImage {
@@ -32,8 +33,13 @@ struct BgraImage {
     bool operator==(const BgraImage& other) const = default;
 };
 
+// How the glass is drawn: as the glass view draws it (the band and plain draws), or in the one
+// draw of the whole drawable that the split must match byte for byte.
+enum class GlassDraws { Split, Whole };
+
 // Draws the glass program the way the glass view does: one pass into a target cleared to
-// (0, 0, 0, 0), six vertices, the glass blend state, one linear clamp-to-edge sampler.
+// (0, 0, 0, 0), the glass blend state, one linear clamp-to-edge sampler, and the mask's edge field
+// made for the target's size.
 class GlassRenderer {
   public:
     // nullptr with *error set when there is no GPU or the program does not build.
@@ -41,15 +47,16 @@ class GlassRenderer {
 
     // `mask` may be null: a 1x1 opaque white texture is bound instead, as the glass view does.
     BgraImage render(const Uniforms& uniforms, const BgraImage& wallpaper, const BgraImage* mask,
-                     std::size_t width, std::size_t height, std::string* error = nullptr);
+                     std::size_t width, std::size_t height, std::string* error = nullptr,
+                     GlassDraws draws = GlassDraws::Split);
 
-    const std::shared_ptr<gpu::RenderPipelineState>& pipeline() const { return pipeline_; }
+    const LGGlassPipelines& pipelines() const { return pipelines_; }
 
   private:
     std::shared_ptr<gpu::Texture> upload(const BgraImage& image);
 
     std::shared_ptr<gpu::Device> device_;
-    std::shared_ptr<gpu::RenderPipelineState> pipeline_;
+    LGGlassPipelines pipelines_;
     std::shared_ptr<gpu::SamplerState> sampler_;
     std::shared_ptr<gpu::CommandQueue> queue_;
     std::shared_ptr<gpu::Texture> placeholder_;
@@ -78,3 +85,11 @@ BgraImage makeStripes(std::size_t width, std::size_t height, std::size_t period)
 // An anti-aliased ring: opaque between radii inner and outer around the centre, alpha falling
 // over one texel at both edges.
 BgraImage makeRingMask(std::size_t width, std::size_t height, float inner, float outer);
+// The clock's "10:09" in the rounded strokes of testing/glass/ClockMask.h.
+BgraImage makeClockMaskImage(std::size_t width, std::size_t height);
+// A rounded rectangle `inset` texels in from every side, corner radius `radius`.
+BgraImage makeRoundedRectMask(std::size_t width, std::size_t height, float inset, float radius);
+// Strokes one and two texels wide, horizontal, vertical and diagonal.
+BgraImage makeThinStrokesMask(std::size_t width, std::size_t height);
+// A single opaque texel in the middle.
+BgraImage makeOnePixelMask(std::size_t width, std::size_t height);

@@ -2,6 +2,7 @@
 // own pixels. Targets are small: llvmpipe runs them in milliseconds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "tests/glass/GlassRenderer.h"
@@ -123,6 +124,94 @@ TEST_F(GlassShader, MaskModeMatchesTheReference) {
     Uniforms wide = maskUniforms(48, 40);
     wide.bezelWidth = 120;
     expectMatchesReference(wide, wallpaper, &square, "wide edge band");
+}
+
+TEST_F(GlassShader, BothModesMatchTheReferenceOnClockRoundedRectThinStrokesOnePixelAndEmptyMasks) {
+    const BgraImage wallpaper = makeWallpaper(64, 48);
+    const BgraImage clock = makeClockMaskImage(96, 48);
+    const BgraImage rounded = makeRoundedRectMask(56, 40, 3, 10);
+    const BgraImage strokes = makeThinStrokesMask(48, 36);
+    const BgraImage dot = makeOnePixelMask(24, 20);
+    const BgraImage empty(40, 28);
+    for (const auto& [mask, what] :
+         {std::pair{&clock, "clock"}, std::pair{&rounded, "rounded rectangle"},
+          std::pair{&strokes, "thin strokes"}, std::pair{&dot, "one pixel"},
+          std::pair{&empty, "empty"}}) {
+        const auto w = static_cast<float>(mask->width);
+        const auto h = static_cast<float>(mask->height);
+        Uniforms masked = maskUniforms(w, h);
+        // A wide edge band (0.35 x 40 = 14 texels) lets every step of the search show.
+        masked.bezelWidth = 40;
+        masked.cardOrigin = {-4, 2};
+        expectMatchesReference(masked, wallpaper, mask, what);
+
+        // The drawable at another size than the mask: pixel centres fall between texels.
+        Uniforms larger = masked;
+        larger.resolution = {w * 1.5f, h * 1.25f};
+        expectMatchesReference(larger, wallpaper, mask, what);
+
+        // Rectangle mode over the same drawable ignores the mask.
+        Uniforms rectangle = rectangleUniforms(w, h);
+        rectangle.radius = std::min(w, h) / 4;
+        expectMatchesReference(rectangle, wallpaper, nullptr, what);
+    }
+}
+
+TEST_F(GlassShader, TheBandAndPlainDrawsGiveTheBytesOfTheWholeDrawableInOneDraw) {
+    // The glass view's two draws must cover each pixel once and compute it exactly as the one
+    // draw does, whatever the geometry: bezel wider than the glass, none at all, radius larger
+    // than the bezel, glass narrower than 2R, the drawable larger than the glass's resolution.
+    const BgraImage wallpaper = makeWallpaper(64, 48);
+    auto same = [&](const Uniforms& u, const BgraImage* mask, std::size_t w, std::size_t h,
+                    const char* what) {
+        std::string error;
+        const BgraImage split = renderer_->render(u, wallpaper, mask, w, h, &error);
+        EXPECT_EQ(error, "");
+        const BgraImage whole =
+            renderer_->render(u, wallpaper, mask, w, h, &error, GlassDraws::Whole);
+        EXPECT_EQ(error, "");
+        // Only a pixel whose branch decisions sit on a threshold (an exact tie between two sides,
+        // say) may go the other way: the draws interpolate localUV over other triangles, and the
+        // last bit of it can differ.
+        const LGGlassReference::Image maskView = mask != nullptr ? mask->view() : wallpaper.view();
+        int differing = 0, onThreshold = 0;
+        for (std::size_t p = 0; p < w * h; ++p) {
+            if (!std::equal(&split.pixels[p * 4], &split.pixels[p * 4 + 4], &whole.pixels[p * 4])) {
+                const auto f = LGGlassReference::shade(u, pixelCentreUV(p % w, p / w, w, h),
+                                                       wallpaper.view(), maskView);
+                (f.nearThreshold ? onThreshold : differing) += 1;
+            }
+        }
+        EXPECT_LT(onThreshold * 50, static_cast<int>(w * h)) << what;
+        EXPECT_EQ(differing, 0) << what;
+        int drawn = 0;
+        for (std::size_t i = 3; i < split.pixels.size(); i += 4) drawn += split.pixels[i] ? 1 : 0;
+        return drawn;
+    };
+    for (float bezel : {0.0f, 3.0f, 7.0f, 30.0f}) {
+        for (float radius : {0.0f, 5.0f, 14.0f}) {
+            Uniforms u = rectangleUniforms(60, 44);
+            u.bezelWidth = bezel;
+            u.radius = radius;
+            EXPECT_GT(same(u, nullptr, 60, 44, "rectangle"), 0);
+            EXPECT_GT(same(u, nullptr, 75, 40, "rectangle, drawable of another size"), 0);
+        }
+    }
+    Uniforms narrow = rectangleUniforms(10, 30);
+    narrow.radius = 8;
+    same(narrow, nullptr, 10, 30, "narrow rectangle");
+
+    const BgraImage clock = makeClockMaskImage(96, 48);
+    const BgraImage empty(40, 28);
+    for (float bezel : {0.0f, 4.0f, 16.0f, 40.0f}) {
+        Uniforms u = maskUniforms(96, 48);
+        u.bezelWidth = bezel;
+        EXPECT_GT(same(u, &clock, 96, 48, "clock"), 100);
+        u.radius = 12;
+        EXPECT_GT(same(u, &clock, 120, 52, "clock, rounded, drawable of another size"), 100);
+    }
+    Uniforms u = maskUniforms(40, 28);
+    EXPECT_EQ(same(u, &empty, 40, 28, "empty mask"), 0);
 }
 
 TEST_F(GlassShader, CornersAreCutBeyondROnePixelAndFadeLinearlyBetweenRAndROnePlusOne) {

@@ -249,3 +249,38 @@ TEST_F(GlassTextures, MaskUploadsOnceForEqualImagesAndGoesAwayWithNull) {
     EXPECT_FALSE(Access::shapeMaskTexture(*view));
     EXPECT_EQ(Access::frameUniforms(*view, 0).hasShapeMask, 0.0f);
 }
+
+TEST_F(GlassTextures, MaskEdgeFieldIsMadeWithTheMaskForTheDrawableAndAgainWhenItsSizeChanges) {
+    auto view = makeGlass({0, 0, 40, 20}, makeTestImage(30, 30));
+    ASSERT_TRUE(view);
+    const std::uint64_t fields = stats().maskEdgeFields;
+    view->setShapeMaskImage(makeDiscMask(80, 40, 2.0));
+    const LGMaskEdgeFieldTextures& edges = Access::shapeMaskEdgeField(*view);
+    ASSERT_TRUE(edges);
+    base::Size drawable = view->surfaceView()->drawableSize();
+    EXPECT_EQ(edges.field->width(), static_cast<std::size_t>(drawable.width))
+        << "one texel per drawable pixel, not per mask texel";
+    EXPECT_EQ(edges.field->height(), static_cast<std::size_t>(drawable.height));
+    EXPECT_EQ(stats().maskEdgeFields, fields + 1);
+
+    drawNow(*view);
+    EXPECT_EQ(stats().maskEdgeFields, fields + 1) << "the same drawable keeps its field";
+    EXPECT_GT(stats().framesCommitted, 0u);
+
+    // A new size makes a new drawable; its first frame makes the field for it.
+    view->setFrame({0, 0, 50, 24});
+    view->layoutIfNeeded();
+    drawable = view->surfaceView()->drawableSize();
+    const std::uint64_t frames = stats().framesCommitted;
+    drawNow(*view);
+    EXPECT_EQ(stats().framesCommitted, frames + 1);
+    EXPECT_EQ(stats().maskEdgeFields, fields + 2);
+    ASSERT_TRUE(Access::shapeMaskEdgeField(*view));
+    EXPECT_EQ(Access::shapeMaskEdgeField(*view).field->width(),
+              static_cast<std::size_t>(drawable.width));
+
+    view->setShapeMaskImage(nullptr);
+    EXPECT_FALSE(Access::shapeMaskEdgeField(*view));
+    drawNow(*view);
+    EXPECT_EQ(stats().framesCommitted, frames + 2) << "rectangle glass draws without a field";
+}

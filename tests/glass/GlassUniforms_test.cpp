@@ -12,7 +12,7 @@ TEST(GlassUniforms, CompiledBlockLayoutIsTheStructLayout) {
     std::string error;
     auto renderer = GlassRenderer::create(&error);
     ASSERT_TRUE(renderer) << error;
-    const auto layout = renderer->pipeline()->fragmentBufferLayout(0);
+    const auto layout = renderer->pipelines().whole->fragmentBufferLayout(0);
     ASSERT_TRUE(layout.has_value()) << "fragment buffer 0 is not bound to the Uniforms block";
     EXPECT_EQ(layout->blockName, "Uniforms");
     EXPECT_EQ(layout->dataSize, sizeof(Uniforms));

@@ -31,6 +31,9 @@ struct LiquidGlassViewTestAccess {
     static const std::shared_ptr<gpu::Texture>& shapeMaskTexture(const View& v) {
         return v._shapeMaskTexture;
     }
+    static const LGMaskEdgeFieldTextures& shapeMaskEdgeField(const View& v) {
+        return v._shapeMaskEdgeField;
+    }
     static const std::shared_ptr<LGTextureCacheEntry>& cacheEntry(const View& v) {
         return v._cacheEntry;
     }

@@ -7,12 +7,12 @@
 #include <limits>
 
 #include "glass/LGAutomaticTintColor.h"
-#include "glass/LGGlassReference.h"
 #include "glass/LGGlassShaderSource.h"
 #include "platform/gpu/Device.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/WindowScene.h"
 #include "support/detail/LGSupportState.h"
+#include "testing/glass/LGGlassReference.h"
 #include "tests/glass/GlassViewTestSupport.h"
 
 using base::PlistValue;
@@ -235,7 +235,7 @@ TEST(GlassContext, FailuresAreLoggedWithTheirReason) {
     EXPECT_EQ(lines[1].find("unknown"), std::string::npos) << "the compiler's reason";
     EXPECT_EQ(lines[2].rfind("[Quorvane] metal render pipeline build failed ", 0), 0u);
     ASSERT_TRUE(ready);
-    EXPECT_TRUE(ready->pipeline && ready->placeholderMask && ready->sampler);
+    EXPECT_TRUE(ready->pipelines && ready->placeholderMask && ready->sampler);
     for (const auto& queue : ready->queues) EXPECT_TRUE(queue);
     EXPECT_EQ(readTexture(*ready->placeholderMask),
               (std::vector<std::uint8_t>{255, 255, 255, 255}));

@@ -1,4 +1,4 @@
-#include "bench/glass/ClockMask.h"
+#include "testing/glass/ClockMask.h"
 
 #include <algorithm>
 #include <array>

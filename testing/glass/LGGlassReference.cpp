@@ -1,4 +1,4 @@
-#include "glass/LGGlassReference.h"
+#include "testing/glass/LGGlassReference.h"
 
 #include <algorithm>
 #include <cmath>

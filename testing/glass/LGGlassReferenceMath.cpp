@@ -1,4 +1,4 @@
-#include "glass/LGGlassReferenceMath.h"
+#include "testing/glass/LGGlassReferenceMath.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "glass/LGGlassReferenceMath.h"
 #include "glass/Uniforms.h"
+#include "testing/glass/LGGlassReferenceMath.h"
 
 // A C++ reference of the glass fragment stage, used to check the GPU's pixels. It reads textures
 // the way the GPU's sampler does (linear filtering, clamp-to-edge, texel centres at half

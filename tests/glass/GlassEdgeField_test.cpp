@@ -1,0 +1,174 @@
+// The mask edge field against the C++ reference's per-pixel search, and its tiles.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "glass/LGMaskEdgeField.h"
+#include "platform/gpu/Device.h"
+#include "testing/glass/LGGlassReference.h"
+#include "tests/glass/GlassRenderer.h"
+
+namespace {
+
+// The direction is stored in 12 bits per component: half a step of 2 / 4094, with a little float.
+constexpr float kDirectionTolerance = 0.0003f;
+
+LGMaskPixels pixelsOf(const BgraImage& mask) {
+    return {mask.pixels.data(), mask.width, mask.height, mask.width * 4};
+}
+
+struct FieldComparison {
+    int compared = 0;
+    int nearThreshold = 0;
+    int withEdge = 0;
+    int mismatches = 0;
+    std::string first;
+};
+
+// Every pixel of the field against the reference's search at that pixel's centre. Pixels the
+// reference discards carry no edge; pixels whose search came within the GPU's rounding of a
+// threshold are counted, not compared.
+FieldComparison compareWithSearch(const BgraImage& mask, std::size_t width, std::size_t height) {
+    const LGMaskEdgeFieldPixels field = LGMaskEdgeFieldCompute(pixelsOf(mask), width, height);
+    FieldComparison c;
+    for (std::size_t y = 0; y < height; ++y) {
+        for (std::size_t x = 0; x < width; ++x) {
+            LGGlassReference::Margins margins;
+            const auto expected = LGGlassReference::estimateMaskEdgeDistance(
+                mask.view(), pixelCentreUV(x, y, width, height), margins);
+            if (margins.near()) {
+                ++c.nearThreshold;
+                continue;
+            }
+            ++c.compared;
+            const LGMaskEdge got = LGMaskEdgeFieldDecode(&field.field[(y * width + x) * 4]);
+            const bool discarded = expected.alpha < 0.01f;
+            const int distance = discarded || expected.distance >= 1e6f
+                                     ? 0
+                                     : static_cast<int>(expected.distance + 0.5f);
+            bool same = got.distance == distance;
+            if (distance > 0) {
+                ++c.withEdge;
+                same = same && std::fabs(got.dirX - expected.dir.x) <= kDirectionTolerance &&
+                       std::fabs(got.dirY - expected.dir.y) <= kDirectionTolerance;
+            }
+            if (!same && c.mismatches++ == 0) {
+                c.first = "pixel (" + std::to_string(x) + ", " + std::to_string(y) + "): field " +
+                          std::to_string(got.distance) + " (" + std::to_string(got.dirX) + ", " +
+                          std::to_string(got.dirY) + "), search " + std::to_string(distance) +
+                          " (" + std::to_string(expected.dir.x) + ", " +
+                          std::to_string(expected.dir.y) + ")";
+            }
+        }
+    }
+    return c;
+}
+
+void expectAgreesWithSearch(const BgraImage& mask, std::size_t width, std::size_t height,
+                            const char* what) {
+    const FieldComparison c = compareWithSearch(mask, width, height);
+    EXPECT_EQ(c.mismatches, 0) << what << " at " << width << "x" << height << ": " << c.first;
+    EXPECT_LT(c.nearThreshold * 4, c.compared) << what << ": too close to call too often";
+    EXPECT_GT(c.withEdge, 0) << what << ": no edge found, so the check proves little";
+}
+
+}  // namespace
+
+TEST(MaskEdgeField, AgreesWithTheSearchAtEveryPixelWhateverTheDrawableSize) {
+    const BgraImage clock = makeClockMaskImage(120, 60);
+    const BgraImage rounded = makeRoundedRectMask(64, 40, 4, 9);
+    const BgraImage strokes = makeThinStrokesMask(48, 36);
+    const BgraImage dot = makeOnePixelMask(21, 17);
+    for (const auto& [mask, what] :
+         {std::pair{&clock, "clock"}, std::pair{&rounded, "rounded rectangle"},
+          std::pair{&strokes, "thin strokes"}, std::pair{&dot, "one pixel"}}) {
+        // Drawable and mask of one size; then larger, smaller and at an uneven ratio, where pixel
+        // centres fall between texel centres.
+        expectAgreesWithSearch(*mask, mask->width, mask->height, what);
+        expectAgreesWithSearch(*mask, mask->width * 2, mask->height * 2, what);
+        expectAgreesWithSearch(*mask, mask->width * 2 / 3, mask->height * 3 / 4, what);
+        expectAgreesWithSearch(*mask, mask->width + 7, mask->height + 3, what);
+    }
+}
+
+TEST(MaskEdgeField, EdgesReachTenTexelsAndNoFurther) {
+    // An opaque band 30 texels wide: the middle column lies 15 texels from both sides, beyond the
+    // search's reach; the columns 10 in from a side are the farthest that find it.
+    BgraImage band(40, 12);
+    for (std::size_t y = 0; y < 12; ++y) {
+        for (std::size_t x = 5; x < 35; ++x) band.set(x, y, 1, 1, 1, 1);
+    }
+    const LGMaskEdgeFieldPixels field = LGMaskEdgeFieldCompute(pixelsOf(band), 40, 12);
+    auto at = [&](std::size_t x, std::size_t y) {
+        return LGMaskEdgeFieldDecode(&field.field[(y * 40 + x) * 4]);
+    };
+    EXPECT_EQ(at(5, 6).distance, 1);
+    EXPECT_FLOAT_EQ(at(5, 6).dirX, -1.0f) << "out of the shape, to the left";
+    EXPECT_EQ(at(14, 6).distance, 10);
+    EXPECT_EQ(at(15, 6).distance, 0);
+    EXPECT_EQ(at(20, 6).distance, 0);
+    EXPECT_EQ(at(34, 6).distance, 1);
+    EXPECT_FLOAT_EQ(at(34, 6).dirX, 1.0f);
+    EXPECT_EQ(at(2, 6).distance, 0) << "outside the shape there is no edge";
+}
+
+TEST(MaskEdgeField, TilesHoldTheNearestEdgeAndWhetherAnythingIsDrawn) {
+    const BgraImage clock = makeClockMaskImage(100, 50);
+    const LGMaskEdgeFieldPixels field = LGMaskEdgeFieldCompute(pixelsOf(clock), 100, 50);
+    ASSERT_EQ(field.tilesWide, 7u);  // 100 = 6 x 16 + 4: the last column of tiles is cut short
+    ASSERT_EQ(field.tilesHigh, 4u);
+    int drawn = 0, empty = 0;
+    for (std::size_t ty = 0; ty < field.tilesHigh; ++ty) {
+        for (std::size_t tx = 0; tx < field.tilesWide; ++tx) {
+            int nearest = 0;
+            bool anyAlpha = false;
+            for (std::size_t y = ty * 16; y < std::min<std::size_t>(ty * 16 + 16, 50); ++y) {
+                for (std::size_t x = tx * 16; x < std::min<std::size_t>(tx * 16 + 16, 100); ++x) {
+                    const int d = LGMaskEdgeFieldDecode(&field.field[(y * 100 + x) * 4]).distance;
+                    if (d > 0 && (nearest == 0 || d < nearest)) nearest = d;
+                    anyAlpha = anyAlpha || clock.at(x, y)[3] >= 2;
+                }
+            }
+            const std::uint8_t* tile = &field.tiles[(ty * field.tilesWide + tx) * 4];
+            EXPECT_EQ(tile[2], nearest) << "tile " << tx << ", " << ty;
+            EXPECT_EQ(tile[3], anyAlpha ? 255 : 0) << "tile " << tx << ", " << ty;
+            (anyAlpha ? drawn : empty) += 1;
+        }
+    }
+    EXPECT_GT(drawn, 0);
+    EXPECT_GT(empty, 0) << "the corners of the clock hold no digit";
+
+    // An empty mask: no edges and nothing drawn anywhere.
+    const BgraImage none(30, 20);
+    const LGMaskEdgeFieldPixels blank = LGMaskEdgeFieldCompute(pixelsOf(none), 30, 20);
+    ASSERT_EQ(blank.tiles.size(), 2u * 2u * 4u);
+    for (std::size_t i = 0; i < blank.tiles.size(); i += 4) {
+        EXPECT_EQ(blank.tiles[i + 2], 0);
+        EXPECT_EQ(blank.tiles[i + 3], 0);
+    }
+    for (std::size_t i = 0; i < blank.field.size(); i += 4) {
+        EXPECT_EQ(LGMaskEdgeFieldDecode(&blank.field[i]).distance, 0);
+    }
+}
+
+TEST(MaskEdgeField, RefusesWhatItCannotRead) {
+    const BgraImage mask = makeOnePixelMask(8, 8);
+    EXPECT_TRUE(LGMaskEdgeFieldCompute({nullptr, 8, 8, 32}, 8, 8).field.empty());
+    EXPECT_TRUE(LGMaskEdgeFieldCompute(pixelsOf(mask), 0, 8).field.empty());
+    EXPECT_TRUE(LGMaskEdgeFieldCompute({mask.pixels.data(), 8, 0, 32}, 8, 8).field.empty());
+    EXPECT_TRUE(LGMaskEdgeFieldCompute({mask.pixels.data(), 8, 8, 28}, 8, 8).field.empty())
+        << "rows shorter than the width";
+    EXPECT_FALSE(LGMaskEdgeFieldUpload(nullptr, pixelsOf(mask), 8, 8));
+    EXPECT_FALSE(LGMaskEdgeFieldUpload(gpu::Device::systemDefault(), pixelsOf(mask), 8, 0));
+
+    auto device = gpu::Device::systemDefault();
+    ASSERT_TRUE(device);
+    const LGMaskEdgeFieldTextures textures = LGMaskEdgeFieldUpload(device, pixelsOf(mask), 20, 40);
+    ASSERT_TRUE(textures);
+    EXPECT_EQ(textures.field->width(), 20u);
+    EXPECT_EQ(textures.field->height(), 40u);
+    EXPECT_EQ(textures.tiles->width(), 2u);
+    EXPECT_EQ(textures.tiles->height(), 3u);
+}
