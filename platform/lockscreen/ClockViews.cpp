@@ -5,6 +5,7 @@
 namespace lockscreen {
 
 QV_DEFINE_CLASS(AnimatingLabel, "_UIAnimatingLabel");
+QV_DEFINE_CLASS(LabelFillingView, "QVLabelFillingView");
 QV_DEFINE_CLASS(ProminentTimeView, "CSProminentTimeView");
 QV_DEFINE_CLASS(ProminentSubtitleDateView, "CSProminentSubtitleDateView");
 QV_DEFINE_CLASS(LegibilityLabel, "SBUILegibilityLabel");
@@ -25,80 +26,42 @@ std::shared_ptr<AnimatingLabel> AnimatingLabel::create(const base::Rect& frame) 
     return std::make_shared<AnimatingLabel>(frame);
 }
 
-// ---- ProminentTimeView --------------------------------------------------------------------------
+// ---- LabelFillingView ---------------------------------------------------------------------------
 
-void ProminentTimeView::registerMethods(runtime::MethodList<ProminentTimeView>& methods) {
-    methods.add<&ProminentTimeView::layoutTimeLabel>(kLayoutSubviews);
+void LabelFillingView::registerMethods(runtime::MethodList<LabelFillingView>& methods) {
+    methods.add<&LabelFillingView::layoutFilledLabel>(kLayoutSubviews);
 }
 
-ProminentTimeView::ProminentTimeView() : timeLabel_(AnimatingLabel::create()) {
-    timeLabel_->setTextAlignment(ui::TextAlignment::Center);
+LabelFillingView::LabelFillingView(std::shared_ptr<ui::Label> label)
+    : label_(label ? std::move(label) : makeCentredLabel()) {
+    label_->setTextAlignment(ui::TextAlignment::Center);
 }
 
-std::shared_ptr<ProminentTimeView> ProminentTimeView::create() {
-    auto view = std::make_shared<ProminentTimeView>();
-    view->addSubview(view->timeLabel_);
-    return view;
-}
-
-void ProminentTimeView::layoutTimeLabel() {
-    timeLabel_->setFrame(bounds());
-}
-
-// ---- ProminentSubtitleDateView ------------------------------------------------------------------
-
-void ProminentSubtitleDateView::registerMethods(
-    runtime::MethodList<ProminentSubtitleDateView>& methods) {
-    methods.add<&ProminentSubtitleDateView::layoutDateLabel>(kLayoutSubviews);
-}
-
-ProminentSubtitleDateView::ProminentSubtitleDateView() : dateLabel_(makeCentredLabel()) {}
-
-std::shared_ptr<ProminentSubtitleDateView> ProminentSubtitleDateView::create() {
-    auto view = std::make_shared<ProminentSubtitleDateView>();
-    view->addSubview(view->dateLabel_);
-    return view;
-}
-
-void ProminentSubtitleDateView::layoutDateLabel() {
-    dateLabel_->setFrame(bounds());
-}
-
-// ---- LegibilityLabel ----------------------------------------------------------------------------
-
-void LegibilityLabel::registerMethods(runtime::MethodList<LegibilityLabel>& methods) {
-    methods.add<&LegibilityLabel::layoutLabel>(kLayoutSubviews);
-}
-
-LegibilityLabel::LegibilityLabel() : label_(makeCentredLabel()) {}
-
-std::shared_ptr<LegibilityLabel> LegibilityLabel::create() {
-    auto view = std::make_shared<LegibilityLabel>();
-    view->addSubview(view->label_);
-    return view;
-}
-
-void LegibilityLabel::layoutLabel() {
+void LabelFillingView::layoutFilledLabel() {
     label_->setFrame(bounds());
 }
 
-// ---- LockScreenDateSubtitleDateView -------------------------------------------------------------
+// ---- The label views under their system names ---------------------------------------------------
 
-void LockScreenDateSubtitleDateView::registerMethods(
-    runtime::MethodList<LockScreenDateSubtitleDateView>& methods) {
-    methods.add<&LockScreenDateSubtitleDateView::layoutDateLabel>(kLayoutSubviews);
+ProminentTimeView::ProminentTimeView() : LabelFillingView(AnimatingLabel::create()) {}
+ProminentSubtitleDateView::ProminentSubtitleDateView() = default;
+LegibilityLabel::LegibilityLabel() = default;
+LockScreenDateSubtitleDateView::LockScreenDateSubtitleDateView() = default;
+
+std::shared_ptr<ProminentTimeView> ProminentTimeView::create() {
+    return makeFilled<ProminentTimeView>();
 }
 
-LockScreenDateSubtitleDateView::LockScreenDateSubtitleDateView() : dateLabel_(makeCentredLabel()) {}
+std::shared_ptr<ProminentSubtitleDateView> ProminentSubtitleDateView::create() {
+    return makeFilled<ProminentSubtitleDateView>();
+}
+
+std::shared_ptr<LegibilityLabel> LegibilityLabel::create() {
+    return makeFilled<LegibilityLabel>();
+}
 
 std::shared_ptr<LockScreenDateSubtitleDateView> LockScreenDateSubtitleDateView::create() {
-    auto view = std::make_shared<LockScreenDateSubtitleDateView>();
-    view->addSubview(view->dateLabel_);
-    return view;
-}
-
-void LockScreenDateSubtitleDateView::layoutDateLabel() {
-    dateLabel_->setFrame(bounds());
+    return makeFilled<LockScreenDateSubtitleDateView>();
 }
 
 // ---- LockScreenDateView -------------------------------------------------------------------------

@@ -23,69 +23,71 @@ class AnimatingLabel : public ui::Label {
     static std::shared_ptr<AnimatingLabel> create(const base::Rect& frame = {});
 };
 
-// The clock of systems 16 and later ("CSProminentTimeView"): one time label filling its bounds.
-class ProminentTimeView : public ui::View {
-    QV_OBJECT(ProminentTimeView, ui::View);
+// A view that shows one label filling its bounds, laid out in its own layoutSubviews: the shape of
+// the clock's and the date lines' inner views. Each subclass carries the system's class name.
+class LabelFillingView : public ui::View {
+    QV_OBJECT(LabelFillingView, ui::View);
 
   public:
-    ProminentTimeView();
-    static std::shared_ptr<ProminentTimeView> create();
-    const std::shared_ptr<AnimatingLabel>& timeLabel() const { return timeLabel_; }
+    explicit LabelFillingView(std::shared_ptr<ui::Label> label = nullptr);
+    const std::shared_ptr<ui::Label>& filledLabel() const { return label_; }
+
+  protected:
+    // Makes a subclass and adds its label (a view cannot add subviews before a shared pointer
+    // owns it).
+    template <class View>
+    static std::shared_ptr<View> makeFilled() {
+        auto view = std::make_shared<View>();
+        view->addSubview(view->label_);
+        return view;
+    }
 
   private:
-    static void registerMethods(runtime::MethodList<ProminentTimeView>& methods);
-    void layoutTimeLabel();
-
-    std::shared_ptr<AnimatingLabel> timeLabel_;
-};
-
-// The date line above the clock on systems 16 and later ("CSProminentSubtitleDateView").
-class ProminentSubtitleDateView : public ui::View {
-    QV_OBJECT(ProminentSubtitleDateView, ui::View);
-
-  public:
-    ProminentSubtitleDateView();
-    static std::shared_ptr<ProminentSubtitleDateView> create();
-    const std::shared_ptr<ui::Label>& dateLabel() const { return dateLabel_; }
-
-  private:
-    static void registerMethods(runtime::MethodList<ProminentSubtitleDateView>& methods);
-    void layoutDateLabel();
-
-    std::shared_ptr<ui::Label> dateLabel_;
-};
-
-// The view that keeps a label legible over any wallpaper on systems before 16
-// ("SBUILegibilityLabel"). It holds the real label, filling its bounds.
-class LegibilityLabel : public ui::View {
-    QV_OBJECT(LegibilityLabel, ui::View);
-
-  public:
-    LegibilityLabel();
-    static std::shared_ptr<LegibilityLabel> create();
-    const std::shared_ptr<ui::Label>& label() const { return label_; }
-
-  private:
-    static void registerMethods(runtime::MethodList<LegibilityLabel>& methods);
-    void layoutLabel();
+    static void registerMethods(runtime::MethodList<LabelFillingView>& methods);
+    void layoutFilledLabel();
 
     std::shared_ptr<ui::Label> label_;
 };
 
+// The clock of systems 16 and later ("CSProminentTimeView"): one time label filling its bounds.
+class ProminentTimeView : public LabelFillingView {
+    QV_OBJECT(ProminentTimeView, LabelFillingView);
+
+  public:
+    ProminentTimeView();
+    static std::shared_ptr<ProminentTimeView> create();
+    std::shared_ptr<ui::Label> timeLabel() const { return filledLabel(); }
+};
+
+// The date line above the clock on systems 16 and later ("CSProminentSubtitleDateView").
+class ProminentSubtitleDateView : public LabelFillingView {
+    QV_OBJECT(ProminentSubtitleDateView, LabelFillingView);
+
+  public:
+    ProminentSubtitleDateView();
+    static std::shared_ptr<ProminentSubtitleDateView> create();
+    const std::shared_ptr<ui::Label>& dateLabel() const { return filledLabel(); }
+};
+
+// The view that keeps a label legible over any wallpaper on systems before 16
+// ("SBUILegibilityLabel"). It holds the real label, filling its bounds.
+class LegibilityLabel : public LabelFillingView {
+    QV_OBJECT(LegibilityLabel, LabelFillingView);
+
+  public:
+    LegibilityLabel();
+    static std::shared_ptr<LegibilityLabel> create();
+    const std::shared_ptr<ui::Label>& label() const { return filledLabel(); }
+};
+
 // The date line below the clock on systems before 16 ("SBFLockScreenDateSubtitleDateView").
-class LockScreenDateSubtitleDateView : public ui::View {
-    QV_OBJECT(LockScreenDateSubtitleDateView, ui::View);
+class LockScreenDateSubtitleDateView : public LabelFillingView {
+    QV_OBJECT(LockScreenDateSubtitleDateView, LabelFillingView);
 
   public:
     LockScreenDateSubtitleDateView();
     static std::shared_ptr<LockScreenDateSubtitleDateView> create();
-    const std::shared_ptr<ui::Label>& dateLabel() const { return dateLabel_; }
-
-  private:
-    static void registerMethods(runtime::MethodList<LockScreenDateSubtitleDateView>& methods);
-    void layoutDateLabel();
-
-    std::shared_ptr<ui::Label> dateLabel_;
+    const std::shared_ptr<ui::Label>& dateLabel() const { return filledLabel(); }
 };
 
 // The clock of systems before 16 ("SBFLockScreenDateView"): the time (a legibility view holding

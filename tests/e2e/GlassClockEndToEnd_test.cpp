@@ -16,18 +16,14 @@
 #include <thread>
 #include <vector>
 
-#include "platform/graphics/Image.h"
-#include "platform/graphics/ImageFile.h"
+#include "tests/common/HostProcessTest.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return readWholeFile(path);
 }
 
 // The lines of a view-tree description that mention `text`.
@@ -45,13 +41,10 @@ double numberAfter(const std::string& line, const std::string& key) {
     return at == std::string::npos ? -1 : std::atof(line.c_str() + at + key.size());
 }
 
-class GlassClock : public ::testing::Test {
+class GlassClock : public HostProcessTest {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/qv-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        out_ = root_ + "/out";
+        HostProcessTest::SetUp();
         // The deliverables where the build lays them out.
         const std::string tweaks = root_ + "/var/jb/Library/MobileSubstrate/DynamicLibraries";
         const std::string bundle = root_ + "/var/jb/Library/PreferenceBundles/QuorvanePrefs.bundle";
@@ -61,39 +54,8 @@ class GlassClock : public ::testing::Test {
         fs::copy_file(QUORVANE_TWEAK_FILTER, tweaks + "/libQuorvane.plist");
         fs::copy_file(QV_CLOCK_FONT_FILE, bundle + "/SFAdaptiveSoftNumeric-VF.otf");
     }
-    void TearDown() override { fs::remove_all(root_); }
-
-    std::string script(const std::string& text) {
-        const std::string path = root_ + "/scene-" + std::to_string(++scripts_) + ".json";
-        std::ofstream(path) << text;
-        return path;
-    }
-
-    std::string hostCommand(const std::string& arguments) const {
-        return std::string(HOMESCREEN_BIN) + " --device-root " + root_ + " -o " + out_ + " " +
-               arguments;
-    }
-
-    int run(const std::string& arguments) {
-        const std::string log = root_ + "/host.txt";
-        const int status = std::system((hostCommand(arguments) + " >" + log + " 2>&1").c_str());
-        output_ = readFile(log);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
 
     std::string tree(const std::string& name) { return readFile(out_ + "/" + name); }
-
-    graphics::ImageRef picture(const std::string& name) {
-        std::string reason;
-        auto image = graphics::readImageFile(out_ + "/" + name, &reason);
-        EXPECT_NE(image, nullptr) << reason;
-        return image;
-    }
-
-    std::string root_;
-    std::string out_;
-    std::string output_;
-    int scripts_ = 0;
 };
 
 // Near-white pixels in a band of rows: the stock clock's colour.

@@ -9,8 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/graphics/Image.h"
-#include "platform/graphics/ImageFile.h"
+#include "tests/common/HostProcessTest.h"
 
 namespace fs = std::filesystem;
 
@@ -20,16 +19,8 @@ const char* kSpringBoardFilter = R"(<?xml version="1.0" encoding="UTF-8"?>
 <plist version="1.0"><dict><key>Filter</key><dict><key>Bundles</key>
 <array><string>com.apple.springboard</string></array></dict></dict></plist>)";
 
-class HomeScreenHost : public ::testing::Test {
+class HomeScreenHost : public HostProcessTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/qv-homescreen-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        out_ = root_ + "/out";
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
     std::string tweakDir() const {
         return root_ + "/var/jb/Library/MobileSubstrate/DynamicLibraries";
     }
@@ -40,35 +31,7 @@ class HomeScreenHost : public ::testing::Test {
         if (filter) std::ofstream(tweakDir() + "/" + name + ".plist") << filter;
     }
 
-    std::string writeScript(const std::string& text) {
-        const std::string path = root_ + "/scene.json";
-        std::ofstream(path) << text;
-        return path;
-    }
-
-    // Exit status; the combined output is in output_.
-    int run(const std::string& arguments) {
-        const std::string log = root_ + "/host.txt";
-        const std::string command = std::string(HOMESCREEN_BIN) + " --device-root " + root_ +
-                                    " -o " + out_ + " " + arguments + " >" + log + " 2>&1";
-        const int status = std::system(command.c_str());
-        std::ifstream in(log);
-        std::stringstream text;
-        text << in.rdbuf();
-        output_ = text.str();
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    graphics::ImageRef picture(const std::string& name) {
-        std::string reason;
-        auto image = graphics::readImageFile(out_ + "/" + name, &reason);
-        EXPECT_NE(image, nullptr) << reason;
-        return image;
-    }
-
-    std::string root_;
-    std::string out_;
-    std::string output_;
+    std::string writeScript(const std::string& text) { return script(text); }
 };
 
 }  // namespace
