@@ -67,18 +67,18 @@ scene::ActionSpec action(
     const std::unique_ptr<lockscreen::LockScreen>& lockScreen,
     std::function<bool(lockscreen::LockScreen&, const Step&, std::string&)> run,
     std::function<std::string(const Json&)> validate = {}) {
-    scene::ActionSpec spec;
-    spec.name = std::move(name);
-    spec.params = std::move(params);
-    spec.validate = std::move(validate);
-    spec.run = [&lockScreen, run = std::move(run)](const Step& step, std::string& error) {
+    scene::ActionSpec definition;
+    definition.name = std::move(name);
+    definition.params = std::move(params);
+    definition.validate = std::move(validate);
+    definition.run = [&lockScreen, run = std::move(run)](const Step& step, std::string& error) {
         if (!lockScreen) {
             error = "there is no lock screen";
             return false;
         }
         return run(*lockScreen, step, error);
     };
-    return spec;
+    return definition;
 }
 
 }  // namespace

@@ -75,20 +75,20 @@ std::string formatNumber(double value) {
 }
 
 // Empty when the value fits the parameter.
-std::string checkParam(const ParamSpec& spec, const Json& value) {
-    const std::string name = "\"" + spec.name + "\"";
-    switch (spec.kind) {
+std::string checkParam(const ParamSpec& definition, const Json& value) {
+    const std::string name = "\"" + definition.name + "\"";
+    switch (definition.kind) {
         case ParamKind::Number:
         case ParamKind::Integer: {
-            if (!value.is_number()) return name + " must be " + kindName(spec.kind);
+            if (!value.is_number()) return name + " must be " + kindName(definition.kind);
             const double number = value.get<double>();
             if (!std::isfinite(number)) return name + " must be a finite number";
-            if (spec.kind == ParamKind::Integer && number != std::floor(number)) {
+            if (definition.kind == ParamKind::Integer && number != std::floor(number)) {
                 return name + " must be a whole number";
             }
-            if (number < spec.min || number > spec.max) {
-                return name + " must be between " + formatNumber(spec.min) + " and " +
-                       formatNumber(spec.max) + " (got " + formatNumber(number) + ")";
+            if (number < definition.min || number > definition.max) {
+                return name + " must be between " + formatNumber(definition.min) + " and " +
+                       formatNumber(definition.max) + " (got " + formatNumber(number) + ")";
             }
             return {};
         }
@@ -97,19 +97,19 @@ std::string checkParam(const ParamSpec& spec, const Json& value) {
         case ParamKind::String: {
             if (!value.is_string()) return name + " must be a string";
             const auto& text = value.get_ref<const std::string&>();
-            if (double(text.size()) < spec.min || double(text.size()) > spec.max) {
-                return name + " must be " + formatNumber(std::max(spec.min, 0.0)) + " to " +
-                       formatNumber(spec.max) + " bytes long";
+            if (double(text.size()) < definition.min || double(text.size()) > definition.max) {
+                return name + " must be " + formatNumber(std::max(definition.min, 0.0)) + " to " +
+                       formatNumber(definition.max) + " bytes long";
             }
             if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
                 return name + " must not contain a NUL character";
             }
-            if (!spec.choices.empty()) {
-                for (const auto& choice : spec.choices) {
+            if (!definition.choices.empty()) {
+                for (const auto& choice : definition.choices) {
                     if (text == choice) return {};
                 }
                 std::string list;
-                for (const auto& choice : spec.choices) list += (list.empty() ? "" : ", ") + choice;
+                for (const auto& choice : definition.choices) list += (list.empty() ? "" : ", ") + choice;
                 return name + " must be one of " + list + " (got \"" + text + "\")";
             }
             return {};
@@ -124,20 +124,20 @@ std::string checkParam(const ParamSpec& spec, const Json& value) {
             }
             return value.is_number() || value.is_boolean() || value.is_string()
                        ? std::string()
-                       : name + " must be " + kindName(spec.kind);
+                       : name + " must be " + kindName(definition.kind);
     }
     return {};
 }
 
 // Empty when the step is well formed; `at` advances past `previousAt`.
 std::string checkStep(const Json& step, const ActionTable& actions, double previousAt, double& at,
-                      const ActionSpec*& spec) {
+                      const ActionSpec*& definition) {
     if (!step.is_object()) return "a step must be an object";
     const auto action = step.find("do");
     if (action == step.end()) return "the step has no \"do\" (its action)";
     if (!action->is_string()) return "\"do\" must be a string";
-    spec = actions.find(action->get<std::string>());
-    if (spec == nullptr) {
+    definition = actions.find(action->get<std::string>());
+    if (definition == nullptr) {
         std::string list;
         for (const auto& name : actions.names()) list += (list.empty() ? "" : ", ") + name;
         return "unknown action \"" + action->get<std::string>() + "\" (known: " + list + ")";
@@ -164,28 +164,28 @@ std::string checkStep(const Json& step, const ActionTable& actions, double previ
     for (const auto& [key, value] : step.items()) {
         if (kCommonKeys.count(key)) continue;
         const ParamSpec* param = nullptr;
-        for (const auto& candidate : spec->params) {
+        for (const auto& candidate : definition->params) {
             if (candidate.name == key) param = &candidate;
         }
-        if (param == nullptr) return "unknown parameter \"" + key + "\" for \"" + spec->name + "\"";
+        if (param == nullptr) return "unknown parameter \"" + key + "\" for \"" + definition->name + "\"";
         if (std::string problem = checkParam(*param, value); !problem.empty()) return problem;
     }
-    for (const auto& param : spec->params) {
+    for (const auto& param : definition->params) {
         if (param.required && !step.contains(param.name)) {
-            return "\"" + spec->name + "\" needs \"" + param.name + "\"";
+            return "\"" + definition->name + "\" needs \"" + param.name + "\"";
         }
     }
 
     // Pass 3: the action's own rules across its values.
-    if (spec->validate) return spec->validate(step);
+    if (definition->validate) return definition->validate(step);
     return {};
 }
 
 }  // namespace
 
-void ActionTable::add(ActionSpec spec) {
-    std::string name = spec.name;
-    actions_[name] = std::move(spec);
+void ActionTable::add(ActionSpec definition) {
+    std::string name = definition.name;
+    actions_[name] = std::move(definition);
 }
 
 const ActionSpec* ActionTable::find(const std::string& name) const {
@@ -195,7 +195,7 @@ const ActionSpec* ActionTable::find(const std::string& name) const {
 
 std::vector<std::string> ActionTable::names() const {
     std::vector<std::string> names;
-    for (const auto& [name, spec] : actions_) names.push_back(name);
+    for (const auto& [name, definition] : actions_) names.push_back(name);
     return names;
 }
 
@@ -238,13 +238,13 @@ std::optional<Script> parseScript(const std::string& text, const std::string& so
     for (std::size_t i = 0; i < steps->size(); ++i) {
         const Json& step = (*steps)[i];
         double at = 0;
-        const ActionSpec* spec = nullptr;
-        if (std::string problem = checkStep(step, actions, previousAt, at, spec);
+        const ActionSpec* definition = nullptr;
+        if (std::string problem = checkStep(step, actions, previousAt, at, definition);
             !problem.empty()) {
             error = source + ": step " + std::to_string(i) + ": " + problem;
             return std::nullopt;
         }
-        script.steps.push_back({i, at, spec->name, step});
+        script.steps.push_back({i, at, definition->name, step});
         previousAt = at;
     }
     return script;
@@ -292,10 +292,10 @@ bool runScript(const Script& script, const ActionTable& actions, std::string& er
     for (const Step& step : script.steps) {
         const dispatch::Nanos due = start + dispatch::nanosFromSeconds(step.at);
         loop.runUntil(due);
-        const ActionSpec* spec = actions.find(step.action);
-        if (spec == nullptr || !spec->run) continue;
+        const ActionSpec* definition = actions.find(step.action);
+        if (definition == nullptr || !definition->run) continue;
         std::string problem;
-        if (!spec->run(step, problem)) {
+        if (!definition->run(step, problem)) {
             error = script.source + ": step " + std::to_string(step.index) + " (" + step.action +
                     "): " + problem;
             return false;

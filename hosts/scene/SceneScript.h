@@ -69,7 +69,7 @@ struct ActionSpec {
 
 class ActionTable {
   public:
-    void add(ActionSpec spec);
+    void add(ActionSpec definition);
     const ActionSpec* find(const std::string& name) const;
     std::vector<std::string> names() const;
 
