@@ -15,6 +15,8 @@ packages=(
   libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
   # fonts the platform's text uses
   fonts-inter-variable fonts-quicksand fonts-wqy-microhei
+  # system symbol images (chevrons, check marks) drawn from an icon font
+  fonts-material-design-icons-iconfont
   # regenerating the variable clock font
   python3 python3-fonttools
   # scene scripts

@@ -76,7 +76,13 @@ void View::registerMethods(runtime::MethodList<View>& methods) {
         .add<&View::nothingWithTraits>(kTraitCollectionDidChange)
         .add<&View::nothing>(kTintColorDidChange)
         .add<&View::sizeThatFitsDefault>(kSizeThatFits)
-        .add<&View::drawHierarchyInRectDefault>(kDrawHierarchyInRect);
+        .add<&View::drawHierarchyInRectDefault>(kDrawHierarchyInRect)
+        .add<&View::hitTestDefault>(kHitTest)
+        .add<&View::pointInsideDefault>(kPointInside)
+        .add<&View::touchesBeganDefault>(kTouchesBegan)
+        .add<&View::touchesMovedDefault>(kTouchesMoved)
+        .add<&View::touchesEndedDefault>(kTouchesEnded)
+        .add<&View::touchesCancelledDefault>(kTouchesCancelled);
 }
 
 View::View() {
@@ -236,6 +242,7 @@ void View::setHiddenDefault(bool hidden) {
 void View::layerHiddenDidChange() {
     const bool hidden = layer_->isHidden();
     didChangeValue("hidden", !hidden, hidden);
+    if (superview_ != nullptr) superview_->subviewHiddenDidChange(*this);
 }
 
 double View::alpha() const {

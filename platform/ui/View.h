@@ -16,11 +16,15 @@
 #include "platform/ui/AnimationOptions.h"
 #include "platform/ui/CoordinateSpace.h"
 #include "platform/ui/KeyValueObserving.h"
+#include "platform/ui/LayoutAnchor.h"
 #include "platform/ui/TraitCollection.h"
 
 namespace ui {
 
+class Event;
 class Layer;
+class LayoutConstraint;
+class Touch;
 class Window;
 class ViewController;
 
@@ -28,6 +32,7 @@ namespace detail {
 class ObservationTable;
 struct ViewHierarchy;
 struct LayoutPass;
+struct ConstraintSolver;
 }  // namespace detail
 
 // Which margins and sizes of a view follow its superview's size changes.
@@ -109,6 +114,20 @@ class View : public runtime::Object, public CoordinateSpace {
     static inline const runtime::Message<base::Size(base::Size)> kSizeThatFits{"sizeThatFits:"};
     static inline const runtime::Message<bool(base::Rect, bool)> kDrawHierarchyInRect{
         "drawHierarchyInRect:afterScreenUpdates:"};
+    // Hit testing: the deepest visible, interactive view under a point (in the receiver's bounds
+    // coordinates), front-most subviews first; nullptr when the point is outside.
+    static inline const runtime::Message<View*(base::Point, Event*)> kHitTest{"hitTest:withEvent:"};
+    static inline const runtime::Message<bool(base::Point, Event*)> kPointInside{
+        "pointInside:withEvent:"};
+    // Touch delivery. A view that does not handle a touch passes it to its superview.
+    static inline const runtime::Message<void(Touch*, Event*)> kTouchesBegan{
+        "touchesBegan:withEvent:"};
+    static inline const runtime::Message<void(Touch*, Event*)> kTouchesMoved{
+        "touchesMoved:withEvent:"};
+    static inline const runtime::Message<void(Touch*, Event*)> kTouchesEnded{
+        "touchesEnded:withEvent:"};
+    static inline const runtime::Message<void(Touch*, Event*)> kTouchesCancelled{
+        "touchesCancelled:withEvent:"};
 
     View();
     explicit View(const base::Rect& frame);
@@ -207,6 +226,44 @@ class View : public runtime::Object, public CoordinateSpace {
     static constexpr double kNoIntrinsicMetric = -1;
     virtual base::Size intrinsicContentSize() const;
 
+    // ---- Touches ----------------------------------------------------------------------------
+    View* hitTest(base::Point point, Event* event) { return kHitTest.send(this, point, event); }
+    bool pointInside(base::Point point, Event* event) {
+        return kPointInside.send(this, point, event);
+    }
+
+    // ---- Constraints ------------------------------------------------------------------------
+    // Views placed by constraints turn this off; the layout pass then sets their frames from the
+    // constraints before their superview's layoutSubviews runs.
+    bool translatesAutoresizingMaskIntoConstraints() const { return translatesMask_; }
+    void setTranslatesAutoresizingMaskIntoConstraints(bool translates);
+    LayoutAnchor leadingAnchor() { return anchor(LayoutAttribute::Leading); }
+    LayoutAnchor trailingAnchor() { return anchor(LayoutAttribute::Trailing); }
+    LayoutAnchor leftAnchor() { return anchor(LayoutAttribute::Left); }
+    LayoutAnchor rightAnchor() { return anchor(LayoutAttribute::Right); }
+    LayoutAnchor topAnchor() { return anchor(LayoutAttribute::Top); }
+    LayoutAnchor bottomAnchor() { return anchor(LayoutAttribute::Bottom); }
+    LayoutAnchor widthAnchor() { return anchor(LayoutAttribute::Width); }
+    LayoutAnchor heightAnchor() { return anchor(LayoutAttribute::Height); }
+    LayoutAnchor centerXAnchor() { return anchor(LayoutAttribute::CenterX); }
+    LayoutAnchor centerYAnchor() { return anchor(LayoutAttribute::CenterY); }
+    LayoutGuide safeAreaLayoutGuide() { return LayoutGuide({runtime::weakRef(this), LayoutGuideKind::SafeArea}); }
+    // The active constraints that name this view or one of its guides.
+    const std::vector<std::shared_ptr<LayoutConstraint>>& constraints() const {
+        return constraints_;
+    }
+    // Priorities 1…1000: how strongly the view keeps from growing past / shrinking below its
+    // intrinsic size when a stack shares out space.
+    float contentHuggingPriority(LayoutAxis axis) const { return hugging_[int(axis)]; }
+    void setContentHuggingPriority(float priority, LayoutAxis axis);
+    float contentCompressionResistancePriority(LayoutAxis axis) const {
+        return resistance_[int(axis)];
+    }
+    void setContentCompressionResistancePriority(float priority, LayoutAxis axis);
+    // The smallest size the view's constraints and intrinsic sizes allow, with the width fixed to
+    // target's when it is positive.
+    base::Size systemLayoutSizeFittingSize(base::Size target);
+
     // ---- Coordinates ------------------------------------------------------------------------
     // Conversions between this view's bounds coordinates and another view's, by the model
     // geometry of the views in between. nullptr means the window (or, outside a window, the
@@ -243,6 +300,8 @@ class View : public runtime::Object, public CoordinateSpace {
     static void performWithoutAnimation(const std::function<void()>& actions);
     static bool areAnimationsEnabled();
     static void setAnimationsEnabled(bool enabled);
+    // Whether an animation block is open (changes made now animate).
+    static bool isInsideAnimationBlock();
     // Whether a running animation of this view's layer keeps touches away from the view.
     bool isInteractionBlockedByAnimation() const;
 
@@ -260,12 +319,20 @@ class View : public runtime::Object, public CoordinateSpace {
     virtual void boundsDidChange(const base::Rect& oldBounds) {}
     // After setNeedsDisplay(), for views that draw their content on request.
     virtual void displayRequested() {}
+    // After a subview was hidden or shown (stack views collapse it).
+    virtual void subviewHiddenDidChange(View& subview) {}
+    // The anchor of this view for an attribute.
+    LayoutAnchor anchor(LayoutAttribute attribute) {
+        return {{runtime::weakRef(this), LayoutGuideKind::None}, attribute};
+    }
 
   private:
     friend class Layer;
     friend class ViewController;
     friend struct detail::ViewHierarchy;
     friend struct detail::LayoutPass;
+    friend struct detail::ConstraintSolver;
+    friend class LayoutConstraint;
 
     static void registerMethods(runtime::MethodList<View>& methods);
     void setFrameDefault(base::Rect frame);
@@ -281,6 +348,12 @@ class View : public runtime::Object, public CoordinateSpace {
     void nothingWithView(View*) {}
     void nothingWithWindow(Window*) {}
     void nothingWithTraits(TraitCollection) {}
+    View* hitTestDefault(base::Point point, Event* event);        // ViewTouches.cpp
+    bool pointInsideDefault(base::Point point, Event* event);     // ViewTouches.cpp
+    void touchesBeganDefault(Touch* touch, Event* event);         // ViewTouches.cpp
+    void touchesMovedDefault(Touch* touch, Event* event);         // ViewTouches.cpp
+    void touchesEndedDefault(Touch* touch, Event* event);         // ViewTouches.cpp
+    void touchesCancelledDefault(Touch* touch, Event* event);     // ViewTouches.cpp
 
     void init(const base::Rect& frame);
     void forgetOverrides();
@@ -305,12 +378,16 @@ class View : public runtime::Object, public CoordinateSpace {
     UserInterfaceStyle overrideStyle_ = UserInterfaceStyle::Unspecified;
     std::shared_ptr<View> maskView_;
     std::unique_ptr<detail::ObservationTable> observations_;
+    std::vector<std::shared_ptr<LayoutConstraint>> constraints_;
+    float hugging_[2] = {250, 250};
+    float resistance_[2] = {750, 750};
     std::int64_t tag_ = 0;
     AutoresizingMask autoresizingMask_ = AutoresizingMask::None;
     ContentMode contentMode_ = ContentMode::ScaleToFill;
     bool userInteractionEnabled_ = true;
     bool autoresizesSubviews_ = true;
     bool isWindow_ = false;
+    bool translatesMask_ = true;
     bool needsLayout_ = false;
     // Some view below this one needs layout.
     bool subtreeNeedsLayout_ = false;

@@ -164,6 +164,11 @@ void View::performWithoutAnimation(const std::function<void()>& actions) {
     --detail::gDisabledDepth;
 }
 
+bool View::isInsideAnimationBlock() {
+    return !detail::openTransactions().empty() && detail::gDisabledDepth == 0 &&
+           detail::gAnimationsEnabled;
+}
+
 bool View::areAnimationsEnabled() {
     return detail::gAnimationsEnabled;
 }
