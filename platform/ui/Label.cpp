@@ -89,6 +89,7 @@ void Label::setTextColorDefault(base::Color color) {
     textColor_ = color;
     lineValid_ = false;
     setNeedsDisplay();
+    invalidateIntrinsicContentSize();
 }
 
 void Label::setTextAlignment(TextAlignment alignment) {
@@ -107,6 +108,7 @@ void Label::setNumberOfLines(int lines) {
 void Label::textDidChange() {
     lineValid_ = false;
     setNeedsDisplay();
+    invalidateIntrinsicContentSize();
 }
 
 std::shared_ptr<const text::TextLine> Label::textLine() const {

@@ -1,4 +1,5 @@
 #include "platform/ui/detail/LayoutPass.h"
+#include "platform/ui/detail/ConstraintSolver.h"
 
 #include <cassert>
 #include <memory>
@@ -31,6 +32,7 @@ void LayoutPass::layoutAllWindows() {
 void LayoutPass::layOut(View& view) {
     const std::shared_ptr<ViewController> controller = view.viewController();
     if (controller) ViewController::kViewWillLayoutSubviews.send(controller.get());
+    ConstraintSolver::solve(view);
     View::kLayoutSubviews.send(&view);
     if (controller) ViewController::kViewDidLayoutSubviews.send(controller.get());
 }

@@ -5,6 +5,7 @@
 #include "platform/dispatch/Time.h"
 #include "platform/ui/DisplayLink.h"
 #include "platform/ui/TimingFunction.h"
+#include "platform/ui/Touch.h"
 
 namespace ui {
 
@@ -18,7 +19,11 @@ struct ScrollView::ScrollAnimation {
 };
 
 void ScrollView::registerMethods(runtime::MethodList<ScrollView>& methods) {
-    methods.add<&ScrollView::setContentOffsetDefault>(kSetContentOffset);
+    methods.add<&ScrollView::setContentOffsetDefault>(kSetContentOffset)
+        .add<&ScrollView::touchesBeganScroll>(kTouchesBegan)
+        .add<&ScrollView::touchesMovedScroll>(kTouchesMoved)
+        .add<&ScrollView::touchesEndedScroll>(kTouchesEnded)
+        .add<&ScrollView::touchesEndedScroll>(kTouchesCancelled);
 }
 
 ScrollView::ScrollView() {
@@ -142,6 +147,40 @@ ObservedValue ScrollView::observableValue(std::string_view keyPath) const {
     if (keyPath == "contentSize") return contentSize_;
     if (keyPath == "contentInset") return contentInset_;
     return View::observableValue(keyPath);
+}
+
+// ---- Dragging -------------------------------------------------------------------------------
+
+void ScrollView::touchesBeganScroll(Touch*, Event*) {
+    tracking_ = scrollEnabled_;
+    dragging_ = false;
+    if (tracking_) stopScrollAnimation();
+}
+
+void ScrollView::touchesMovedScroll(Touch* touch, Event*) {
+    if (!tracking_ || touch == nullptr) return;
+    const base::Point now = touch->locationInView(this);
+    const base::Point before = touch->previousLocationInView(this);
+    const base::Size size = bounds().size;
+    const base::EdgeInsets in = contentInset_;
+    base::Point offset = contentOffset();
+    const auto follow = [](double value, double delta, double low, double high) {
+        return std::clamp(value - delta, low, std::max(low, high));
+    };
+    if (contentSize_.width + in.left + in.right > size.width) {
+        offset.x = follow(offset.x, now.x - before.x, -in.left,
+                          contentSize_.width + in.right - size.width);
+    }
+    if (contentSize_.height + in.top + in.bottom > size.height) {
+        offset.y = follow(offset.y, now.y - before.y, -in.top,
+                          contentSize_.height + in.bottom - size.height);
+    }
+    dragging_ = true;
+    if (offset != contentOffset()) setContentOffset(offset);
+}
+
+void ScrollView::touchesEndedScroll(Touch*, Event*) {
+    tracking_ = dragging_ = false;
 }
 
 }  // namespace ui

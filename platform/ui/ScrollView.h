@@ -63,10 +63,21 @@ class ScrollView : public View {
     void setShowsVerticalScrollIndicator(bool shows) { showsVertical_ = shows; }
     bool showsHorizontalScrollIndicator() const { return showsHorizontal_; }
     void setShowsHorizontalScrollIndicator(bool shows) { showsHorizontal_ = shows; }
-    // Touch tracking arrives with touch delivery; until then a scroll view never drags.
-    bool isTracking() const { return false; }
-    bool isDragging() const { return false; }
+    // A touch that lands on content which does not handle it drags the content (without
+    // momentum): the offset follows the finger on the axes the content overflows, within the
+    // content and its insets.
+    bool isTracking() const { return tracking_; }
+    bool isDragging() const { return dragging_; }
     bool isDecelerating() const { return false; }
+
+    // Constraints to the content guide size the content; the frame guide is the scroll view's
+    // own rectangle.
+    LayoutGuide contentLayoutGuide() {
+        return LayoutGuide({runtime::weakRef(this), LayoutGuideKind::Content});
+    }
+    LayoutGuide frameLayoutGuide() {
+        return LayoutGuide({runtime::weakRef(this), LayoutGuideKind::Frame});
+    }
 
     std::shared_ptr<ScrollViewDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(std::weak_ptr<ScrollViewDelegate> delegate) {
@@ -82,6 +93,9 @@ class ScrollView : public View {
     void setContentOffsetDefault(base::Point offset);
     void stopScrollAnimation();
     void stepScrollAnimation();
+    void touchesBeganScroll(Touch* touch, Event* event);
+    void touchesMovedScroll(Touch* touch, Event* event);
+    void touchesEndedScroll(Touch* touch, Event* event);
 
     struct ScrollAnimation;
 
@@ -93,6 +107,8 @@ class ScrollView : public View {
     bool bounces_ = true;
     bool showsVertical_ = true;
     bool showsHorizontal_ = true;
+    bool tracking_ = false;
+    bool dragging_ = false;
 };
 
 }  // namespace ui

@@ -263,6 +263,10 @@ class View : public runtime::Object, public CoordinateSpace {
     // The smallest size the view's constraints and intrinsic sizes allow, with the width fixed to
     // target's when it is positive.
     base::Size systemLayoutSizeFittingSize(base::Size target);
+    // Whether this view sets the subview's frame itself, so constraints do not place it.
+    virtual bool arrangesSubview(const View& subview) const { return false; }
+    // Tells the views that size or place this one by its content that the content changed.
+    void invalidateIntrinsicContentSize();
 
     // ---- Coordinates ------------------------------------------------------------------------
     // Conversions between this view's bounds coordinates and another view's, by the model
@@ -321,6 +325,7 @@ class View : public runtime::Object, public CoordinateSpace {
     virtual void displayRequested() {}
     // After a subview was hidden or shown (stack views collapse it).
     virtual void subviewHiddenDidChange(View& subview) {}
+
     // The anchor of this view for an attribute.
     LayoutAnchor anchor(LayoutAttribute attribute) {
         return {{runtime::weakRef(this), LayoutGuideKind::None}, attribute};
