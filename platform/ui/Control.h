@@ -128,6 +128,8 @@ class Control : public View {
     virtual void stateDidChange() {}
     // The event of the touch being handled (nullptr outside touch delivery).
     Event* currentEvent() const { return currentEvent_; }
+    // A touch went down on the control and has not ended.
+    bool isTouchDown() const { return touchDown_; }
     // The touch's location counts as inside for tracking purposes.
     bool isInsideForTracking(base::Point point);
 

@@ -27,6 +27,9 @@ class ImageView : public View {
   private:
     static void registerMethods(runtime::MethodList<ImageView>& methods);
     base::Size sizeThatFitsImage(base::Size size);
+    void showImage();
+    void tintChangedImage();
+    void traitsChangedImage(TraitCollection previous);
 
     graphics::ImageRef image_;
 };

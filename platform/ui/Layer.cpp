@@ -67,6 +67,7 @@ Layer::Layer(PresentationTag, const Layer& model)
       shadowOffset_(model.shadowOffset_),
       shadowPath_(model.shadowPath_),
       compositingFilter_(model.compositingFilter_),
+      backdropBlurRadius_(model.backdropBlurRadius_),
       contents_(model.contents_),
       contentsScale_(model.contentsScale_),
       mask_(model.mask_),
@@ -249,6 +250,13 @@ void Layer::setShadowPath(std::shared_ptr<const graphics::Path> path) {
 
 void Layer::setCompositingFilter(std::string filter) {
     compositingFilter_ = std::move(filter);
+    ++version_;
+}
+
+void Layer::setBackdropBlurRadius(double radius) {
+    const double r = std::isfinite(radius) && radius > 0 ? radius : 0;
+    if (r == backdropBlurRadius_) return;
+    backdropBlurRadius_ = r;
     ++version_;
 }
 

@@ -106,6 +106,11 @@ class Layer : public runtime::Object {
     const std::string& compositingFilter() const { return compositingFilter_; }
     void setCompositingFilter(std::string filter);
 
+    // Points of blur the compositor applies to what is already drawn beneath the layer's shape,
+    // before the layer's own background; 0 for none. Negative and NaN become 0.
+    double backdropBlurRadius() const { return backdropBlurRadius_; }
+    void setBackdropBlurRadius(double radius);
+
     const graphics::ImageRef& contents() const { return contents_; }
     void setContents(graphics::ImageRef image);
     double contentsScale() const { return contentsScale_; }
@@ -244,6 +249,7 @@ class Layer : public runtime::Object {
     base::Size shadowOffset_{0, -3};
     std::shared_ptr<const graphics::Path> shadowPath_;
     std::string compositingFilter_;
+    double backdropBlurRadius_ = 0;
     graphics::ImageRef contents_;
     double contentsScale_ = 1.0;
     std::shared_ptr<Layer> mask_;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "platform/graphics/Path.h"
 #include "platform/ui/GradientLayer.h"
@@ -289,6 +290,7 @@ void LayerRenderer::drawInOwnSpace(const Layer& model, const Layer& shown) {
 }
 
 void LayerRenderer::drawBody(const Layer& model, const Layer& shown) {
+    if (shown.backdropBlurRadius() > 0) drawBackdrop(shown);
     const base::Color background = resolved(model, shown.backgroundColor());
     if (paints(background)) {
         cairo_new_path(cr_);
@@ -470,6 +472,85 @@ void LayerRenderer::drawWithShadow(const Layer& model, const Layer& shown) {
     cairo_save(cr_);
     cairo_identity_matrix(cr_);
     cairo_set_source_surface(cr_, body->surface, region.minX(), region.minY());
+    cairo_paint(cr_);
+    cairo_restore(cr_);
+}
+
+void LayerRenderer::drawBackdrop(const Layer& shown) {
+    cairo_surface_t* target = cairo_get_group_target(cr_);
+    if (cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE ||
+        cairo_image_surface_get_format(target) != CAIRO_FORMAT_ARGB32) {
+        return;
+    }
+    cairo_matrix_t m;
+    cairo_get_matrix(cr_, &m);
+    const double scale = std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
+    const double sigma = shown.backdropBlurRadius() * scale / 2;
+    if (!(sigma > 0.1)) return;
+
+    // Pass 1: the device pixels under the layer, and those the blur reads around them.
+    double ox = 0, oy = 0;
+    cairo_surface_get_device_offset(target, &ox, &oy);
+    const int surfaceW = cairo_image_surface_get_width(target);
+    const int surfaceH = cairo_image_surface_get_height(target);
+    const base::Rect surface{-ox, -oy, double(surfaceW), double(surfaceH)};
+    const base::Rect box =
+        wholePixels(pixelBox(m, shown.bounds().standardized()).intersection(pixelClip()));
+    if (box.isNull()) return;
+    const double reach = 3 * sigma;
+    const base::Rect region = wholePixels(box.insetBy(-reach, -reach).intersection(surface));
+    if (region.isNull()) return;
+
+    // Pass 2: a reduced copy, so that wide blurs cost a few pixels each.
+    const double factor = std::max(1.0, std::floor(sigma / 3));
+    const int w = std::max(1, int(std::ceil(region.width() / factor)));
+    const int h = std::max(1, int(std::ceil(region.height() / factor)));
+    CairoSurface small(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
+    if (!small.ok()) return;
+    cairo_surface_flush(target);
+    {
+        CairoContext c(small.surface);
+        cairo_scale(c.cr, 1 / factor, 1 / factor);
+        cairo_set_source_surface(c.cr, target, -(region.minX() + ox), -(region.minY() + oy));
+        cairo_pattern_set_filter(cairo_get_source(c.cr), CAIRO_FILTER_GOOD);
+        cairo_set_operator(c.cr, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(c.cr);
+    }
+    cairo_surface_flush(small.surface);
+
+    // Pass 3: blur each premultiplied channel as a plane.
+    unsigned char* data = cairo_image_surface_get_data(small.surface);
+    const std::size_t stride = std::size_t(cairo_image_surface_get_stride(small.surface));
+    std::vector<std::uint8_t> plane(std::size_t(w) * std::size_t(h));
+    for (int channel = 0; channel < 4; ++channel) {
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                plane[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
+                    data[std::size_t(y) * stride + std::size_t(x) * 4 + std::size_t(channel)];
+            }
+        }
+        gaussianBlurAlpha(plane.data(), w, h, std::size_t(w), sigma / factor);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                data[std::size_t(y) * stride + std::size_t(x) * 4 + std::size_t(channel)] =
+                    plane[std::size_t(y) * std::size_t(w) + std::size_t(x)];
+            }
+        }
+    }
+    cairo_surface_mark_dirty(small.surface);
+
+    // Pass 4: the blurred pixels replace what lies under the layer's shape.
+    cairo_save(cr_);
+    cairo_new_path(cr_);
+    appendPath(cr_, shapeOf(shown));
+    cairo_identity_matrix(cr_);
+    cairo_clip(cr_);
+    cairo_translate(cr_, region.minX(), region.minY());
+    cairo_scale(cr_, factor, factor);
+    cairo_set_source_surface(cr_, small.surface, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_BILINEAR);
+    cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+    cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
     cairo_paint(cr_);
     cairo_restore(cr_);
 }

@@ -45,6 +45,8 @@ class LayerRenderer {
     void drawContents(const Layer& model, const Layer& shown);
     void drawText(const Layer& model);
     void drawBorder(const Layer& model, const Layer& shown);
+    // Blurs what is already drawn under the layer's shape (blur material).
+    void drawBackdrop(const Layer& shown);
     void applyMask(const Layer& mask);
 
     // The pixel rectangle the layer can draw into, when it is bounded: its bounds (grown by its
