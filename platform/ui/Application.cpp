@@ -1,5 +1,7 @@
 #include "platform/ui/Application.h"
 
+#include <cstdio>
+
 #include <algorithm>
 
 #include "platform/dispatch/Queue.h"
@@ -42,8 +44,15 @@ bool Application::canOpenURL(const std::string& url) const {
 }
 
 void Application::openURL(const std::string& url, std::function<void(bool success)> completion) {
+    openURL(url, {}, std::move(completion));
+}
+
+void Application::openURL(const std::string& url, const OpenURLOptions& options,
+                          std::function<void(bool success)> completion) {
     requestedURLs_.push_back(url);
+    requestedOptions_.push_back(options);
     const bool opened = canOpenURL(url) && urlHandler_(url);
+    std::fprintf(stderr, "[ui] openURL %s (%s)\n", url.c_str(), opened ? "opened" : "not opened");
     if (completion) {
         dispatch::Queue::main()->async(
             [completion = std::move(completion), opened] { completion(opened); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,7 +35,13 @@ class Application : public runtime::Object {
     void setURLHandler(URLHandler handler) { urlHandler_ = std::move(handler); }
     // Hands the URL to the handler; the completion hears on the next main-queue turn whether it
     // opened. Every request is recorded in requestedURLs(), opened or not.
+    // Each request is also logged, one line on standard error (there is no browser to show it).
     void openURL(const std::string& url, std::function<void(bool success)> completion = {});
+    // openURL:options:completionHandler:. The options are recorded with the request.
+    using OpenURLOptions = std::map<std::string, std::string>;
+    void openURL(const std::string& url, const OpenURLOptions& options,
+                 std::function<void(bool success)> completion);
+    const std::vector<OpenURLOptions>& requestedURLOptions() const { return requestedOptions_; }
     // Whether a handler is installed and the text has a scheme.
     bool canOpenURL(const std::string& url) const;
     const std::vector<std::string>& requestedURLs() const { return requestedURLs_; }
@@ -48,6 +55,7 @@ class Application : public runtime::Object {
     std::weak_ptr<Window> keyWindow_;
     URLHandler urlHandler_;
     std::vector<std::string> requestedURLs_;
+    std::vector<OpenURLOptions> requestedOptions_;
 };
 
 }  // namespace ui

@@ -78,8 +78,9 @@ void ViewController::beginAppearanceTransition(bool appearing, bool animated) {
     } else {
         kViewWillDisappear.send(this, animated);
     }
-    const auto children = children_;
-    for (const auto& child : children) child->beginAppearanceTransition(appearing, animated);
+    for (const auto& child : childrenForAppearance()) {
+        child->beginAppearanceTransition(appearing, animated);
+    }
 }
 
 void ViewController::endAppearanceTransition() {
@@ -91,8 +92,7 @@ void ViewController::endAppearanceTransition() {
     } else {
         kViewDidDisappear.send(this, animatedTransition_);
     }
-    const auto children = children_;
-    for (const auto& child : children) child->endAppearanceTransition();
+    for (const auto& child : childrenForAppearance()) child->endAppearanceTransition();
 }
 
 }  // namespace ui

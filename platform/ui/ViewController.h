@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,6 +9,8 @@
 
 namespace ui {
 
+class NavigationController;
+class NavigationItem;
 class View;
 
 // Manages a view ("UIViewController"): loads it on first use, hears when it appears and
@@ -46,7 +49,8 @@ class ViewController : public runtime::Object {
     void setView(std::shared_ptr<View> view);
 
     const std::string& title() const { return title_; }
-    void setTitle(std::string title) { title_ = std::move(title); }
+    // Also the navigation item's title.
+    void setTitle(std::string title);
 
     // ---- Containment ------------------------------------------------------------------------
     std::shared_ptr<ViewController> parentViewController() const { return parent_.lock(); }
@@ -65,12 +69,37 @@ class ViewController : public runtime::Object {
         kDidMoveToParentViewController.send(this, parent);
     }
 
+    // ---- Navigation and presentation ----------------------------------------------------------
+    // The item a navigation bar shows while this controller is on top (made on first use).
+    const std::shared_ptr<NavigationItem>& navigationItem();
+    // The nearest navigation controller among the ancestors.
+    std::shared_ptr<NavigationController> navigationController() const;
+
+    // Shows the controller's view over this one's window, filling it, and runs the appearance
+    // callbacks (the covered controller stays appeared, as for a sheet over the page). Nothing
+    // happens when this controller's view is in no window or it already presents one.
+    void presentViewController(const std::shared_ptr<ViewController>& controller, bool animated,
+                               std::function<void()> completion = {});
+    // Dismisses what this controller presents, or, for a presented controller, itself.
+    void dismissViewControllerAnimated(bool animated, std::function<void()> completion = {});
+    std::shared_ptr<ViewController> presentedViewController() const { return presented_; }
+    std::shared_ptr<ViewController> presentingViewController() const {
+        return presenting_.lock();
+    }
+
     // ---- Appearance -------------------------------------------------------------------------
     // Sends viewWillAppear:/viewWillDisappear: to this controller and its children; the matching
     // end sends viewDidAppear:/viewDidDisappear:. Unbalanced or repeated calls are ignored.
     void beginAppearanceTransition(bool appearing, bool animated);
     void endAppearanceTransition();
     bool isAppeared() const { return state_ == State::Appeared; }
+
+  protected:
+    // The children that appear and disappear with this controller (a navigation controller
+    // passes appearance on to its top controller only).
+    virtual std::vector<std::shared_ptr<ViewController>> childrenForAppearance() const {
+        return children_;
+    }
 
   private:
     static void registerMethods(runtime::MethodList<ViewController>& methods);
@@ -85,6 +114,9 @@ class ViewController : public runtime::Object {
     std::weak_ptr<ViewController> parent_;
     std::vector<std::shared_ptr<ViewController>> children_;
     std::string title_;
+    std::shared_ptr<NavigationItem> navigationItem_;
+    std::shared_ptr<ViewController> presented_;
+    std::weak_ptr<ViewController> presenting_;
     State state_ = State::Disappeared;
     bool animatedTransition_ = false;
     bool loading_ = false;
