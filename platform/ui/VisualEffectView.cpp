@@ -56,6 +56,9 @@ VisualEffectView::VisualEffectView() : VisualEffectView(std::nullopt) {}
 
 VisualEffectView::VisualEffectView(std::optional<BlurEffect> effect) : effect_(effect) {
     contentView_ = View::create();
+    // Sized with the effect view at once, so that touches reach the content before any layout.
+    contentView_->setAutoresizingMask(AutoresizingMask::FlexibleWidth |
+                                      AutoresizingMask::FlexibleHeight);
     addSubview(contentView_);
     apply();
 }
