@@ -116,7 +116,8 @@ void ListTable::rebuild() {
             title->setTextColor(spec->isEnabled() ? ui::colors::label()
                                                   : ui::colors::tertiaryLabel());
             row->addSubview(title);
-            const double accessory = spec->cellType() == CellType::LinkList && chevron ? 24 : 0;
+            const double accessory =
+                spec->cellType() == CellType::LinkList && spec->isEnabled() && chevron ? 24 : 0;
             if (!spec->detail().empty()) {
                 auto detail = ui::Label::create(
                     {width * 0.45, 0, width * 0.55 - kTextInset - accessory, kRowHeight});

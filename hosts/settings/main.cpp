@@ -1,0 +1,163 @@
+// The Settings host: plays the phone's Settings app. Its first page lists the preference bundles
+// installed in the device root; choosing one loads it and shows its root controller. It either
+// stays up on the real clock or runs a scene script on a manual clock.
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hosts/settings/SettingsActions.h"
+#include "hosts/settings/SettingsRootController.h"
+#include "platform/PlatformVersion.h"
+#include "platform/base/DeviceRoot.h"
+#include "platform/base/ProcessInfo.h"
+#include "platform/dispatch/RunLoop.h"
+#include "platform/dispatch/Time.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: settings [options]\n"
+    "\n"
+    "  --device-root DIR   the folder that plays the phone's file system\n"
+    "  --script FILE       run the scene script on a manual clock, then exit\n"
+    "  --default-scene     run the built-in scene (a picture of the root list)\n"
+    "  -o, --output-dir DIR\n"
+    "                      where snapshots go (default: the current folder)\n"
+    "  --dark              start in dark appearance\n"
+    "  --help, --version\n"
+    "\n"
+    "Without a script the host stays up on the real clock until interrupted.\n";
+
+struct Options {
+    std::string deviceRoot;
+    std::string script;
+    std::string outputDirectory = ".";
+    bool defaultScene = false;
+    bool dark = false;
+    bool help = false;
+    bool version = false;
+};
+
+std::optional<Options> parse(const std::vector<std::string>& args, std::string root) {
+    Options o;
+    o.deviceRoot = std::move(root);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const auto value = [&](std::string& into) {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                std::cerr << "settings: " << a << " needs a value\n";
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        if (a == "--device-root") {
+            if (!value(o.deviceRoot)) return std::nullopt;
+        } else if (a == "--script") {
+            if (!value(o.script)) return std::nullopt;
+        } else if (a == "-o" || a == "--output-dir") {
+            if (!value(o.outputDirectory)) return std::nullopt;
+        } else if (a == "--default-scene") {
+            o.defaultScene = true;
+        } else if (a == "--dark") {
+            o.dark = true;
+        } else if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
+        } else {
+            std::cerr << "settings: unknown option '" << a << "'\n\n" << kUsage;
+            return std::nullopt;
+        }
+    }
+    if (!o.script.empty() && o.defaultScene) {
+        std::cerr << "settings: --script and --default-scene exclude each other\n";
+        return std::nullopt;
+    }
+    return o;
+}
+
+volatile std::sig_atomic_t gStop = 0;
+
+void requestStop(int) {
+    gStop = 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const char* envRoot = std::getenv("QUORVANE_DEVICE_ROOT");
+    auto options = parse(args, envRoot && *envRoot ? envRoot : QV_DEFAULT_DEVICE_ROOT);
+    if (!options) return 2;
+    if (options->help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (options->version) {
+        std::cout << "settings " << QV_VERSION << " (platform " << platform::version() << ")\n";
+        return 0;
+    }
+
+    // Pass 1: the process as the phone starts the Settings app.
+    base::setDeviceRoot(options->deviceRoot);
+    for (const char* folder : {"/tmp", "/var/mobile/Library/Preferences",
+                               "/var/jb/Library/PreferenceBundles"}) {
+        if (!base::makeDirectories(base::resolveDevicePath(folder))) {
+            std::cerr << "settings: cannot make " << folder << " in the device root\n";
+            return 1;
+        }
+    }
+    base::setMainBundleIdentifier("com.apple.Preferences");
+    ui::Screen::setMainProfile(ui::DeviceProfile::modernPhone());
+    if (options->dark) ui::Screen::main()->setUserInterfaceStyle(ui::UserInterfaceStyle::Dark);
+    const bool scripted = options->defaultScene || !options->script.empty();
+    std::optional<dispatch::ManualClock> manualClock;
+    if (scripted) manualClock.emplace();
+
+    // Pass 2: the pages.
+    auto root = std::make_shared<SettingsRootController>();
+    auto navigation = ui::NavigationController::create(root);
+    auto window = ui::Window::create(ui::Screen::main()->bounds());
+    window->setRootViewController(navigation);
+
+    // Pass 3: the script is checked before anything runs.
+    std::string error;
+    const scene::ActionTable actions =
+        makeSettingsActions(navigation, root, options->outputDirectory);
+    std::optional<scene::Script> script;
+    if (!options->script.empty()) {
+        script = scene::loadScript(options->script, actions, error);
+    } else if (options->defaultScene) {
+        script = scene::parseScript(kDefaultSettingsScene, "built-in scene", actions, error);
+    }
+    if (scripted && !script) {
+        std::cerr << "settings: " << error << "\n";
+        return 2;
+    }
+
+    window->makeKeyAndVisible();
+    root->reloadBundles();
+    dispatch::RunLoop::main().runUntil(dispatch::nowNanos());
+
+    // Pass 4: the scene, or the process's life.
+    int status = 0;
+    if (script) {
+        if (!scene::runScript(*script, actions, error)) {
+            std::cerr << "settings: " << error << "\n";
+            status = 1;
+        }
+    } else {
+        std::signal(SIGINT, requestStop);
+        std::signal(SIGTERM, requestStop);
+        while (!gStop) dispatch::RunLoop::main().runFor(dispatch::milliseconds(250));
+    }
+    window->setHidden(true);
+    return status;
+}
