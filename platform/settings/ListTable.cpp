@@ -61,7 +61,9 @@ void ListTable::rebuild() {
     for (const auto& v : rowViews_) {
         if (v) v->removeFromSuperview();
     }
-    for (const auto& v : subviews()) {
+    // A copy: removing changes the list.
+    const std::vector<std::shared_ptr<ui::View>> children = subviews();
+    for (const auto& v : children) {
         if (v->tag() == 1) v->removeFromSuperview();
     }
     rowViews_.clear();

@@ -172,9 +172,13 @@ void AlertController::layoutCard() {
         }
         buttons_[i]->setFrame(frame);
         if (i < separators.size()) {
-            separators[i]->setFrame(sideBySide && i == 1
-                                        ? base::Rect{frame.minX(), frame.minY(), 0.5, kButtonHeight}
-                                        : base::Rect{frame.minX(), frame.minY(), frame.width(), 0.5});
+            // Side by side, the first line runs over both buttons and the second parts them.
+            base::Rect line{frame.minX(), frame.minY(), frame.width(), 0.5};
+            if (sideBySide) {
+                line = i == 0 ? base::Rect{0, frame.minY(), kWidth, 0.5}
+                              : base::Rect{frame.minX(), frame.minY(), 0.5, kButtonHeight};
+            }
+            separators[i]->setFrame(line);
         }
     }
     const double height =
