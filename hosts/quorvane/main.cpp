@@ -10,6 +10,7 @@
 #include "hosts/quorvane/DefaultsCommand.h"
 #include "hosts/quorvane/GlassCommand.h"
 #include "hosts/quorvane/LockscreenCommand.h"
+#include "hosts/quorvane/SettingsCommand.h"
 #include "platform/PlatformVersion.h"
 
 namespace {
@@ -26,6 +27,9 @@ constexpr const char* kUsage =
     "                     run the home-screen host on a scene script and write its snapshots;\n"
     "                     without --script, one picture of the lock screen into out/\n"
     "                     (quorvane lockscreen --help lists the options)\n"
+    "  settings [options] run the Settings host on a scene script and write its snapshots;\n"
+    "                     without --script, one picture of the root list into out/\n"
+    "                     (quorvane settings --help lists the options)\n"
     "  --help             show this text\n"
     "  --version          show the version\n"
     "\n"
@@ -72,6 +76,10 @@ int main(int argc, char** argv) {
     if (command == "lockscreen") {
         return runLockscreenCommand(std::vector<std::string>(args.begin() + 1, args.end()),
                                     deviceRoot);
+    }
+    if (command == "settings") {
+        return runSettingsCommand(std::vector<std::string>(args.begin() + 1, args.end()),
+                                  deviceRoot);
     }
     std::fprintf(stderr, "quorvane: unknown command '%s'\n\n%s", args[0].c_str(), kUsage);
     return 2;
