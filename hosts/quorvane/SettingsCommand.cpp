@@ -42,8 +42,9 @@ int runSettingsCommand(const std::vector<std::string>& args, const std::string& 
         argv.insert(argv.end(), {"--output-dir", "out"});
     }
     if (help) {
-        std::printf("quorvane settings runs the Settings host (by default on its built-in scene,\n"
-                    "writing into out/); it takes the host's options:\n\n");
+        std::printf(
+            "quorvane settings runs the Settings host (by default on its built-in scene,\n"
+            "writing into out/); it takes the host's options:\n\n");
     }
 
     std::vector<char*> raw;
@@ -53,7 +54,8 @@ int runSettingsCommand(const std::vector<std::string>& args, const std::string& 
     std::fflush(nullptr);
     const pid_t child = ::fork();
     if (child < 0) {
-        std::fprintf(stderr, "quorvane settings: cannot start the host: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "quorvane settings: cannot start the host: %s\n",
+                     std::strerror(errno));
         return 1;
     }
     if (child == 0) {

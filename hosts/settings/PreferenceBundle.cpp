@@ -30,7 +30,7 @@ bool readRegularFile(const std::string& path, std::size_t limit, std::vector<std
         why = "has no Info.plist";
         return false;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         why = "its Info.plist is not a regular file";
@@ -119,7 +119,7 @@ std::shared_ptr<ui::ViewController> openPreferenceBundle(const PreferenceBundle&
         return nullptr;
     }
     const std::string executable = bundle.path + "/" + bundle.executable;
-    struct stat st{};
+    struct stat st {};
     if (::stat(executable.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         error = "its executable " + bundle.executable + " is missing or not a regular file";
         return nullptr;

@@ -54,7 +54,8 @@ std::shared_ptr<ui::AlertController> shownAlert(ui::NavigationController& nav) {
         const auto& c = candidates[i];
         if (!c) continue;
         if (auto presented = c->presentedViewController()) {
-            if (auto alert = std::dynamic_pointer_cast<ui::AlertController>(presented)) return alert;
+            if (auto alert = std::dynamic_pointer_cast<ui::AlertController>(presented))
+                return alert;
             candidates.push_back(presented);
         }
         for (const auto& child : c->childViewControllers()) candidates.push_back(child);
@@ -102,7 +103,8 @@ scene::ActionTable makeSettingsActions(const std::shared_ptr<ui::NavigationContr
 
     table.add({"drag",
                {{"path", ParamKind::Array, true}, {"duration", ParamKind::Number, false, 0, 60}},
-               checkPath, [](const Step& step, std::string& error) {
+               checkPath,
+               [](const Step& step, std::string& error) {
                    ui::TouchSource& finger = ui::TouchSource::shared();
                    const Json& path = step.params.at("path");
                    const double duration = numberParam(step, "duration", 0.3);
@@ -122,7 +124,9 @@ scene::ActionTable makeSettingsActions(const std::shared_ptr<ui::NavigationContr
                    return true;
                }});
 
-    table.add({"type", {{"text", ParamKind::String, true, 0, 1000}}, {},
+    table.add({"type",
+               {{"text", ParamKind::String, true, 0, 1000}},
+               {},
                [](const Step& step, std::string& error) {
                    const auto field = ui::TextField::firstResponder();
                    if (!field) {
@@ -133,7 +137,9 @@ scene::ActionTable makeSettingsActions(const std::shared_ptr<ui::NavigationContr
                    return true;
                }});
 
-    table.add({"choose", {{"title", ParamKind::String, true, 1, 200}}, {},
+    table.add({"choose",
+               {{"title", ParamKind::String, true, 1, 200}},
+               {},
                [navigation](const Step& step, std::string& error) {
                    const std::string title = stringParam(step, "title");
                    if (auto menu = ui::MenuPresentation::current()) {
@@ -150,7 +156,9 @@ scene::ActionTable makeSettingsActions(const std::shared_ptr<ui::NavigationContr
                    return false;
                }});
 
-    table.add({"open", {{"bundle", ParamKind::String, true, 1, 256}}, {},
+    table.add({"open",
+               {{"bundle", ParamKind::String, true, 1, 256}},
+               {},
                [root](const Step& step, std::string& error) {
                    return root && root->openBundleNamed(stringParam(step, "bundle"), true, error);
                }});
@@ -163,7 +171,9 @@ scene::ActionTable makeSettingsActions(const std::shared_ptr<ui::NavigationContr
                    return true;
                }});
 
-    table.add({"expect-page", {{"title", ParamKind::String, true, 0, 256}}, {},
+    table.add({"expect-page",
+               {{"title", ParamKind::String, true, 0, 256}},
+               {},
                [navigation](const Step& step, std::string& error) {
                    const auto top = navigation ? navigation->topViewController() : nullptr;
                    const std::string want = stringParam(step, "title");
@@ -190,7 +200,8 @@ scene::ActionTable makeSettingsActions(const std::shared_ptr<ui::NavigationContr
                    return scene::isSnapshotFileName(file)
                               ? std::string()
                               : "\"file\" must be a plain name ending in .png (letters, digits, "
-                                "'.', '-', '_'), got \"" + file + "\"";
+                                "'.', '-', '_'), got \"" +
+                                    file + "\"";
                },
                [outputDirectory](const Step& step, std::string& error) {
                    for (const auto& window : ui::Window::allWindows()) window->layoutIfNeeded();

@@ -6,8 +6,7 @@
 
 QV_DEFINE_CLASS(SettingsRootController, "QVSettingsRootListController");
 
-void SettingsRootController::registerMethods(
-    runtime::MethodList<SettingsRootController>& methods) {
+void SettingsRootController::registerMethods(runtime::MethodList<SettingsRootController>& methods) {
     methods.add<&SettingsRootController::specifiersRoot>(kSpecifiers)
         .add<&SettingsRootController::selectRoot>(kSelectSpecifier);
 }
@@ -24,7 +23,8 @@ void SettingsRootController::reloadBundles() {
     reloadSpecifiers();
 }
 
-void SettingsRootController::reportUnavailable(PreferenceBundle& bundle, const std::string& reason) {
+void SettingsRootController::reportUnavailable(PreferenceBundle& bundle,
+                                               const std::string& reason) {
     bundle.problem = reason;
     // One line per bundle for the life of the process, however often it is chosen.
     if (reported_.insert(bundle.name).second) {
@@ -45,7 +45,8 @@ SettingsRootController::Specifiers SettingsRootController::specifiersRoot() {
         out.push_back(std::move(row));
     }
     if (bundles_.empty()) {
-        auto none = settings::Specifier::create("No preference bundles", settings::CellType::Static);
+        auto none =
+            settings::Specifier::create("No preference bundles", settings::CellType::Static);
         none->setEnabled(false);
         out.push_back(std::move(none));
     }

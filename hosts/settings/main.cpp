@@ -107,8 +107,8 @@ int main(int argc, char** argv) {
 
     // Pass 1: the process as the phone starts the Settings app.
     base::setDeviceRoot(options->deviceRoot);
-    for (const char* folder : {"/tmp", "/var/mobile/Library/Preferences",
-                               "/var/jb/Library/PreferenceBundles"}) {
+    for (const char* folder :
+         {"/tmp", "/var/mobile/Library/Preferences", "/var/jb/Library/PreferenceBundles"}) {
         if (!base::makeDirectories(base::resolveDevicePath(folder))) {
             std::cerr << "settings: cannot make " << folder << " in the device root\n";
             return 1;

@@ -131,8 +131,8 @@ void ListTable::rebuild() {
             if (accessory > 0) {
                 auto mark = ui::ImageView::create(chevron);
                 const base::Size s = chevron->size();
-                mark->setFrame({width - kTextInset - s.width, (kRowHeight - s.height) / 2,
-                                s.width, s.height});
+                mark->setFrame(
+                    {width - kTextInset - s.width, (kRowHeight - s.height) / 2, s.width, s.height});
                 mark->setTintColor(ui::colors::tertiaryLabel());
                 row->addSubview(mark);
             }

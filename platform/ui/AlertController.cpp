@@ -84,7 +84,8 @@ void AlertController::loadAlertView() {
     view->setBackgroundColor(base::Color::white(0, 0.2));
     view->onLayout = [this] { layoutCard(); };
 
-    card_ = VisualEffectView::create(BlurEffect::effectWithStyle(BlurEffectStyle::SystemThickMaterial));
+    card_ =
+        VisualEffectView::create(BlurEffect::effectWithStyle(BlurEffectStyle::SystemThickMaterial));
     card_->layer()->setCornerRadius(14);
     card_->layer()->setCornerCurve(CornerCurve::Continuous);
     card_->setClipsToBounds(true);
@@ -108,7 +109,8 @@ void AlertController::loadAlertView() {
     const std::weak_ptr<AlertController> self = runtime::weakRef(this);
     for (const auto& action : actions_) {
         auto button = Button::create(ButtonType::System);
-        const bool bold = action->style() == AlertActionStyle::Cancel || action == preferred_.lock();
+        const bool bold =
+            action->style() == AlertActionStyle::Cancel || action == preferred_.lock();
         button->setTitle(action->title());
         button->setTitleFont(text::Font::systemFont(
             17, bold ? text::FontWeight::Semibold : text::FontWeight::Regular));

@@ -149,7 +149,8 @@ void Button::updateContent() {
         } else if (configuration_->backgroundColor) {
             setBackgroundColor(*configuration_->backgroundColor);
         }
-        if (configuration_->cornerRadius > 0) layer()->setCornerRadius(configuration_->cornerRadius);
+        if (configuration_->cornerRadius > 0)
+            layer()->setCornerRadius(configuration_->cornerRadius);
     }
     titleLabel_->setFont(font);
     titleLabel_->setText(title);
@@ -160,7 +161,8 @@ void Button::updateContent() {
     imageView_->setImage(image);
     imageView_->setHidden(!image);
     // System buttons show a press by dimming their content.
-    const double contentAlpha = type_ == ButtonType::System && isHighlighted() ? kHighlightedAlpha : 1;
+    const double contentAlpha =
+        type_ == ButtonType::System && isHighlighted() ? kHighlightedAlpha : 1;
     titleLabel_->setAlpha(contentAlpha);
     imageView_->setAlpha(contentAlpha);
     invalidateIntrinsicContentSize();
@@ -168,12 +170,12 @@ void Button::updateContent() {
 }
 
 base::Size Button::contentSize() const {
-    const base::Size t = titleLabel_->isHidden() ? base::Size{} : titleLabel_->intrinsicContentSize();
+    const base::Size t =
+        titleLabel_->isHidden() ? base::Size{} : titleLabel_->intrinsicContentSize();
     const graphics::ImageRef& image = imageView_->image();
     const base::Size i = image ? image->size() : base::Size{};
-    const double padding = (!titleLabel_->isHidden() && image && configuration_)
-                               ? configuration_->imagePadding
-                               : 0;
+    const double padding =
+        (!titleLabel_->isHidden() && image && configuration_) ? configuration_->imagePadding : 0;
     const ButtonImagePlacement placement =
         configuration_ ? configuration_->imagePlacement : ButtonImagePlacement::Leading;
     if (placement == ButtonImagePlacement::Top || placement == ButtonImagePlacement::Bottom) {
@@ -238,7 +240,8 @@ void Button::layoutButton() {
                                    std::max(0.0, cw - i.width - padding), th});
             break;
         case ButtonImagePlacement::Trailing:
-            titleLabel_->setFrame({x, y + (ch - th) / 2, std::max(0.0, cw - i.width - padding), th});
+            titleLabel_->setFrame(
+                {x, y + (ch - th) / 2, std::max(0.0, cw - i.width - padding), th});
             imageView_->setFrame({x + cw - i.width, y + (ch - i.height) / 2, i.width, i.height});
             break;
         case ButtonImagePlacement::Top:
@@ -253,8 +256,8 @@ void Button::layoutButton() {
 }
 
 void Button::touchesEndedButton(Touch* touch, Event* event) {
-    const bool pressed = isTouchDown() && touch != nullptr &&
-                         isInsideForTracking(touch->locationInView(this));
+    const bool pressed =
+        isTouchDown() && touch != nullptr && isInsideForTracking(touch->locationInView(this));
     const std::shared_ptr<Button> keep = runtime::retained(this);
     kTouchesEnded.sendSuper(this, touch, event);
     if (!pressed) return;

@@ -114,11 +114,11 @@ void Control::touchesMovedControl(Touch* touch, Event* event) {
     touchInside_ = isInsideForTracking(touch->locationInView(this));
     setHighlighted(touchInside_);
     if (tracking_) tracking_ = kContinueTracking.send(this, touch, event);
-    ControlEvents events = touchInside_ ? ControlEvents::TouchDragInside
-                                        : ControlEvents::TouchDragOutside;
+    ControlEvents events =
+        touchInside_ ? ControlEvents::TouchDragInside : ControlEvents::TouchDragOutside;
     if (wasInside != touchInside_) {
-        events = events | (touchInside_ ? ControlEvents::TouchDragEnter
-                                        : ControlEvents::TouchDragExit);
+        events =
+            events | (touchInside_ ? ControlEvents::TouchDragEnter : ControlEvents::TouchDragExit);
     }
     if (touchDown_) sendEvents(events, event);
     currentEvent_ = nullptr;
@@ -168,8 +168,8 @@ void Control::addTarget(const std::shared_ptr<runtime::Object>& target, runtime:
 void Control::removeTarget(const runtime::Object* target, runtime::SEL action,
                            ControlEvents events) {
     std::erase_if(registrations_, [&](const Registration& r) {
-        return r.hasTarget && r.target.lock().get() == target && (!action || r.selector == action) &&
-               intersects(r.events, events);
+        return r.hasTarget && r.target.lock().get() == target &&
+               (!action || r.selector == action) && intersects(r.events, events);
     });
 }
 
@@ -185,10 +185,9 @@ void Control::removeAction(const Action* action, ControlEvents events) {
 }
 
 std::size_t Control::registrationCount() const {
-    return std::size_t(std::count_if(registrations_.begin(), registrations_.end(),
-                                     [](const Registration& r) {
-                                         return r.action != nullptr || !r.target.expired();
-                                     }));
+    return std::size_t(std::count_if(
+        registrations_.begin(), registrations_.end(),
+        [](const Registration& r) { return r.action != nullptr || !r.target.expired(); }));
 }
 
 void Control::sendActionsForControlEvents(ControlEvents events) {

@@ -33,8 +33,8 @@ AttributeKind kindOf(LayoutAttribute a) {
 }
 
 std::shared_ptr<LayoutConstraint> make(const LayoutAnchor& first, LayoutRelation relation,
-                                       const std::optional<LayoutAnchor>& second,
-                                       double multiplier, double constant) {
+                                       const std::optional<LayoutAnchor>& second, double multiplier,
+                                       double constant) {
     if (first.item().view.expired() || !std::isfinite(constant) || !std::isfinite(multiplier)) {
         return nullptr;
     }

@@ -86,8 +86,7 @@ class Menu : public MenuElement {
     static std::shared_ptr<Menu> create(std::string title,
                                         std::vector<std::shared_ptr<MenuElement>> children,
                                         MenuOptions options = MenuOptions::None);
-    Menu(std::string title, std::vector<std::shared_ptr<MenuElement>> children,
-         MenuOptions options)
+    Menu(std::string title, std::vector<std::shared_ptr<MenuElement>> children, MenuOptions options)
         : MenuElement(std::move(title), nullptr),
           children_(std::move(children)),
           options_(options) {}

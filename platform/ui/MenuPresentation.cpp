@@ -96,11 +96,13 @@ void MenuPresentation::build(const std::shared_ptr<Menu>& menu, View& source) {
     if (y + height > area.maxY() - kGap && anchor.minY() - kGap - height >= area.minY()) {
         y = anchor.minY() - kGap - height;
     }
-    y = std::clamp(y, area.minY() + kGap, std::max(area.minY() + kGap, area.maxY() - kGap - height));
+    y = std::clamp(y, area.minY() + kGap,
+                   std::max(area.minY() + kGap, area.maxY() - kGap - height));
     const double x = std::clamp(anchor.maxX() - kWidth, area.minX() + kGap,
                                 std::max(area.minX() + kGap, area.maxX() - kGap - kWidth));
 
-    panel_ = VisualEffectView::create(BlurEffect::effectWithStyle(BlurEffectStyle::SystemThickMaterial));
+    panel_ =
+        VisualEffectView::create(BlurEffect::effectWithStyle(BlurEffectStyle::SystemThickMaterial));
     panel_->setFrame({x, y, kWidth, height});
     panel_->layer()->setCornerRadius(13);
     panel_->layer()->setCornerCurve(CornerCurve::Continuous);
@@ -122,7 +124,8 @@ void MenuPresentation::build(const std::shared_ptr<Menu>& menu, View& source) {
             mark->setTag(1);
             row->addSubview(mark);
         }
-        auto title = Label::create({kCheckColumn, 0, kWidth - kCheckColumn - kSideInset, kRowHeight});
+        auto title =
+            Label::create({kCheckColumn, 0, kWidth - kCheckColumn - kSideInset, kRowHeight});
         title->setText(action->title());
         title->setTextColor(action->isDisabled() ? colors::tertiaryLabel() : colors::label());
         title->setTextAlignment(TextAlignment::Left);

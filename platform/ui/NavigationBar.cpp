@@ -105,8 +105,8 @@ void NavigationBar::rebuild() {
     background_->setEffect(appearance.backgroundEffect);
     if (!appearance.backgroundEffect) background_->setBackgroundColor(appearance.backgroundColor);
     hairline_->setBackgroundColor(appearance.shadowColor);
-    titleLabel_->setFont(appearance.titleFont.value_or(
-        text::Font::systemFont(17, text::FontWeight::Semibold)));
+    titleLabel_->setFont(
+        appearance.titleFont.value_or(text::Font::systemFont(17, text::FontWeight::Semibold)));
     titleLabel_->setTextColor(appearance.titleColor.value_or(colors::label()));
 
     const std::shared_ptr<NavigationItem> top = topItem();

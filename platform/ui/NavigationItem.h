@@ -47,8 +47,7 @@ class BarButtonItem : public runtime::Object {
     static std::shared_ptr<BarButtonItem> create(std::string title, BarButtonItemStyle style,
                                                  const std::shared_ptr<runtime::Object>& target,
                                                  runtime::SEL action);
-    static std::shared_ptr<BarButtonItem> create(graphics::ImageRef image,
-                                                 BarButtonItemStyle style,
+    static std::shared_ptr<BarButtonItem> create(graphics::ImageRef image, BarButtonItemStyle style,
                                                  const std::shared_ptr<runtime::Object>& target,
                                                  runtime::SEL action);
     static std::shared_ptr<BarButtonItem> create(std::string title,

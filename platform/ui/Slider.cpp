@@ -190,8 +190,8 @@ void Slider::layoutSlider() {
     const graphics::ImageRef image = currentThumbImage();
     if (image) {
         const base::Size s = image->size();
-        thumbView_->setFrame({thumb.midX() - s.width / 2, thumb.midY() - s.height / 2, s.width,
-                              s.height});
+        thumbView_->setFrame(
+            {thumb.midX() - s.width / 2, thumb.midY() - s.height / 2, s.width, s.height});
     } else {
         thumbView_->setFrame(thumb);
     }

@@ -26,8 +26,7 @@ class Slider : public Control {
 
   public:
     static inline const runtime::Message<void(float)> kSetValue{"setValue:"};
-    static inline const runtime::Message<void(float, bool)> kSetValueAnimated{
-        "setValue:animated:"};
+    static inline const runtime::Message<void(float, bool)> kSetValueAnimated{"setValue:animated:"};
     static inline const runtime::Message<base::Rect(base::Rect)> kTrackRectForBounds{
         "trackRectForBounds:"};
     static inline const runtime::Message<base::Rect(base::Rect, base::Rect, float)>

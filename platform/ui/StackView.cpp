@@ -102,8 +102,8 @@ std::vector<View*> StackView::visibleArranged() const {
 
 base::Size StackView::intrinsicContentSize() const {
     const std::vector<View*> views = visibleArranged();
-    const LayoutAxis cross = axis_ == LayoutAxis::Horizontal ? LayoutAxis::Vertical
-                                                             : LayoutAxis::Horizontal;
+    const LayoutAxis cross =
+        axis_ == LayoutAxis::Horizontal ? LayoutAxis::Vertical : LayoutAxis::Horizontal;
     double along = 0, across = 0, largest = 0;
     for (View* v : views) {
         const double l = detail::ConstraintSolver::preferredLength(*v, axis_);

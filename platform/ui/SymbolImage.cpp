@@ -39,7 +39,8 @@ constexpr Symbol kSymbols[] = {
 std::mutex gTemplateLock;
 // Keyed by address; the weak reference tells a live image from a new one at a reused address.
 std::map<const graphics::Image*, std::weak_ptr<const graphics::Image>>& templates() {
-    static auto* const map = new std::map<const graphics::Image*, std::weak_ptr<const graphics::Image>>();
+    static auto* const map =
+        new std::map<const graphics::Image*, std::weak_ptr<const graphics::Image>>();
     return *map;
 }
 
@@ -67,7 +68,11 @@ graphics::ImageRef systemImage(std::string_view name, double pointSize) {
         if (s.name == name) symbol = &s;
     }
     if (symbol == nullptr) return nullptr;
-    const std::shared_ptr<const text::Font> font = text::Font::fromFile(kIconFontPath, pointSize);
+    // The icon font draws its glyphs well inside the em square; this brings a symbol's ink to
+    // about the size the phone's symbols have at the same point size.
+    constexpr double kInkScale = 1.4;
+    const std::shared_ptr<const text::Font> font =
+        text::Font::fromFile(kIconFontPath, pointSize * kInkScale);
     if (!font) {
         static std::once_flag reported;
         std::call_once(reported, [] {
@@ -75,10 +80,9 @@ graphics::ImageRef systemImage(std::string_view name, double pointSize) {
         });
         return nullptr;
     }
-    text::AttributedString string(symbol->utf8,
-                                  {{std::string(text::kLayoutFontAttribute), font},
-                                   {std::string(text::kLayoutForegroundColorAttribute),
-                                    base::Color::black()}});
+    text::AttributedString string(
+        symbol->utf8, {{std::string(text::kLayoutFontAttribute), font},
+                       {std::string(text::kLayoutForegroundColorAttribute), base::Color::black()}});
     const std::shared_ptr<const text::TextLine> line = text::TextLine::create(string);
     if (!line) return nullptr;
     const base::Rect ink = line->glyphPathBounds();

@@ -201,8 +201,8 @@ void TextField::deleteBackward() {
 }
 
 void TextField::touchesEndedField(Touch* touch, Event* event) {
-    const bool tapped = isTouchDown() && touch != nullptr &&
-                        isInsideForTracking(touch->locationInView(this));
+    const bool tapped =
+        isTouchDown() && touch != nullptr && isInsideForTracking(touch->locationInView(this));
     const std::shared_ptr<TextField> keep = runtime::retained(this);
     kTouchesEnded.sendSuper(this, touch, event);
     if (!tapped) return;

@@ -24,8 +24,9 @@ base::Point toWindow(const Window& window, base::Point screenPoint) {
 // Windows front-most first.
 std::vector<std::shared_ptr<Window>> windowsFrontToBack() {
     std::vector<std::shared_ptr<Window>> windows = Window::allWindows();
-    std::stable_sort(windows.begin(), windows.end(),
-                     [](const auto& a, const auto& b) { return a->windowLevel() < b->windowLevel(); });
+    std::stable_sort(windows.begin(), windows.end(), [](const auto& a, const auto& b) {
+        return a->windowLevel() < b->windowLevel();
+    });
     std::reverse(windows.begin(), windows.end());
     return windows;
 }

@@ -247,7 +247,9 @@ class View : public runtime::Object, public CoordinateSpace {
     LayoutAnchor heightAnchor() { return anchor(LayoutAttribute::Height); }
     LayoutAnchor centerXAnchor() { return anchor(LayoutAttribute::CenterX); }
     LayoutAnchor centerYAnchor() { return anchor(LayoutAttribute::CenterY); }
-    LayoutGuide safeAreaLayoutGuide() { return LayoutGuide({runtime::weakRef(this), LayoutGuideKind::SafeArea}); }
+    LayoutGuide safeAreaLayoutGuide() {
+        return LayoutGuide({runtime::weakRef(this), LayoutGuideKind::SafeArea});
+    }
     // The active constraints that name this view or one of its guides.
     const std::vector<std::shared_ptr<LayoutConstraint>>& constraints() const {
         return constraints_;
@@ -353,12 +355,12 @@ class View : public runtime::Object, public CoordinateSpace {
     void nothingWithView(View*) {}
     void nothingWithWindow(Window*) {}
     void nothingWithTraits(TraitCollection) {}
-    View* hitTestDefault(base::Point point, Event* event);        // ViewTouches.cpp
-    bool pointInsideDefault(base::Point point, Event* event);     // ViewTouches.cpp
-    void touchesBeganDefault(Touch* touch, Event* event);         // ViewTouches.cpp
-    void touchesMovedDefault(Touch* touch, Event* event);         // ViewTouches.cpp
-    void touchesEndedDefault(Touch* touch, Event* event);         // ViewTouches.cpp
-    void touchesCancelledDefault(Touch* touch, Event* event);     // ViewTouches.cpp
+    View* hitTestDefault(base::Point point, Event* event);     // ViewTouches.cpp
+    bool pointInsideDefault(base::Point point, Event* event);  // ViewTouches.cpp
+    void touchesBeganDefault(Touch* touch, Event* event);      // ViewTouches.cpp
+    void touchesMovedDefault(Touch* touch, Event* event);      // ViewTouches.cpp
+    void touchesEndedDefault(Touch* touch, Event* event);      // ViewTouches.cpp
+    void touchesCancelledDefault(Touch* touch, Event* event);  // ViewTouches.cpp
 
     void init(const base::Rect& frame);
     void forgetOverrides();

@@ -83,9 +83,7 @@ class ViewController : public runtime::Object {
     // Dismisses what this controller presents, or, for a presented controller, itself.
     void dismissViewControllerAnimated(bool animated, std::function<void()> completion = {});
     std::shared_ptr<ViewController> presentedViewController() const { return presented_; }
-    std::shared_ptr<ViewController> presentingViewController() const {
-        return presenting_.lock();
-    }
+    std::shared_ptr<ViewController> presentingViewController() const { return presenting_.lock(); }
 
     // ---- Appearance -------------------------------------------------------------------------
     // Sends viewWillAppear:/viewWillDisappear: to this controller and its children; the matching

@@ -110,13 +110,18 @@ TEST_F(SettingsHost, LoadsTheProbeBundleByPrincipalClassAndSurvivesBrokenOnes) {
     installBrokenBundles();
     // Rows: BadLib 0, Broken 1, Fifo 2, NoCode 3, Probe 4.
     const std::string script = writeScript(R"({"steps": [
-        {"after": 0.5, "do": "tap", "x": 200, "y": )" + std::to_string(rowY(0)) + R"(},
-        {"do": "tap", "x": 200, "y": )" + std::to_string(rowY(3)) + R"(},
-        {"do": "tap", "x": 200, "y": )" + std::to_string(rowY(0)) + R"(},
-        {"do": "tap", "x": 200, "y": )" + std::to_string(rowY(1)) + R"(},
+        {"after": 0.5, "do": "tap", "x": 200, "y": )" +
+                                           std::to_string(rowY(0)) + R"(},
+        {"do": "tap", "x": 200, "y": )" + std::to_string(rowY(3)) +
+                                           R"(},
+        {"do": "tap", "x": 200, "y": )" + std::to_string(rowY(0)) +
+                                           R"(},
+        {"do": "tap", "x": 200, "y": )" + std::to_string(rowY(1)) +
+                                           R"(},
         {"after": 0.5, "do": "expect-page", "title": "Settings"},
         {"do": "snapshot", "file": "root.png"},
-        {"do": "tap", "x": 200, "y": )" + std::to_string(rowY(4)) + R"(},
+        {"do": "tap", "x": 200, "y": )" + std::to_string(rowY(4)) +
+                                           R"(},
         {"after": 0.6, "do": "expect-page", "title": "Probe"},
         {"do": "tap", "x": 320, "y": 316},
         {"after": 0.1, "do": "choose", "title": "Glass"},
@@ -134,7 +139,8 @@ TEST_F(SettingsHost, LoadsTheProbeBundleByPrincipalClassAndSurvivesBrokenOnes) {
     // One line per bundle that cannot be opened, however often it was tapped.
     for (const char* name : {"Broken", "Fifo", "NoCode", "BadLib"}) {
         EXPECT_EQ(count(std::string("preference bundle ") + name + " is unavailable"), 1)
-            << name << "\n" << output_;
+            << name << "\n"
+            << output_;
     }
     EXPECT_EQ(count("[Probe] loaded"), 1) << output_;
     EXPECT_EQ(count("[Probe] picked Glass"), 1) << output_;
@@ -147,8 +153,8 @@ TEST_F(SettingsHost, LoadsTheProbeBundleByPrincipalClassAndSurvivesBrokenOnes) {
 
 TEST_F(SettingsHost, ScriptsAreCheckedBeforeAnythingRunsAndFailingStepsStopTheScene) {
     installProbe();
-    EXPECT_EQ(runHost("--script " + writeScript(R"({"steps": [{"do": "drag", "path": [[1, 2]]}]})")),
-              2);
+    EXPECT_EQ(
+        runHost("--script " + writeScript(R"({"steps": [{"do": "drag", "path": [[1, 2]]}]})")), 2);
     EXPECT_NE(output_.find("step 0"), std::string::npos) << output_;
     EXPECT_NE(output_.find("between 2 and 1000 points"), std::string::npos) << output_;
     EXPECT_EQ(runHost("--script " + writeScript(R"({"steps": [{"do": "fly"}]})")), 2);
@@ -162,8 +168,8 @@ TEST_F(SettingsHost, ScriptsAreCheckedBeforeAnythingRunsAndFailingStepsStopTheSc
               1);
     EXPECT_NE(output_.find("no text field has the focus"), std::string::npos) << output_;
     EXPECT_FALSE(fs::exists(out_ + "/never.png"));
-    EXPECT_EQ(runHost("--script " + writeScript(R"({"steps": [{"do": "open", "bundle": "Nope"}]})")),
-              1);
+    EXPECT_EQ(
+        runHost("--script " + writeScript(R"({"steps": [{"do": "open", "bundle": "Nope"}]})")), 1);
     EXPECT_NE(output_.find("no preference bundle is named Nope"), std::string::npos) << output_;
 }
 

@@ -199,8 +199,8 @@ class Solver {
                 if (!n.solvable || n.view == &owner_ || n.guide != LayoutGuideKind::None) continue;
                 for (int a = 0; a < 2; ++a) {
                     if (n.axis[a].resolved() || !n.axis[a].hasPosition()) continue;
-                    changed |= n.axis[a].set(kSize, ConstraintSolver::preferredLength(
-                                                        *n.view, LayoutAxis(a)));
+                    changed |= n.axis[a].set(
+                        kSize, ConstraintSolver::preferredLength(*n.view, LayoutAxis(a)));
                 }
             }
             if (!changed) break;
@@ -325,8 +325,8 @@ class Solver {
                     const Term tb = termOf(c->secondAnchor()->attribute());
                     Node& b = nodeFor(c->secondAnchor()->item());
                     if (b.solvable) {
-                        changed |= b.axis[tb.axis].set(tb.slot,
-                                                       (*left - c->constant()) / c->multiplier());
+                        changed |=
+                            b.axis[tb.axis].set(tb.slot, (*left - c->constant()) / c->multiplier());
                     }
                 }
             }
@@ -343,9 +343,9 @@ class Solver {
             const std::optional<double> left = a.axis[ta.axis].get(ta.slot);
             const std::optional<double> right = rhs(*c);
             if (!right) continue;
-            const bool violated = !left || (c->relation() == LayoutRelation::LessThanOrEqual
-                                                ? *left > *right
-                                                : *left < *right);
+            const bool violated =
+                !left || (c->relation() == LayoutRelation::LessThanOrEqual ? *left > *right
+                                                                           : *left < *right);
             if (violated && (left || ta.slot == kSize)) a.axis[ta.axis].force(ta.slot, *right);
         }
     }
@@ -397,7 +397,8 @@ double ConstraintSolver::preferredLength(View& view, LayoutAxis axis) {
     for (const auto& c : view.constraints()) {
         if (!c->isActive() || c->secondAnchor()) continue;
         const Term t = termOf(c->firstAnchor().attribute());
-        if (t.axis != a || t.slot != kSize || c->firstAnchor().item().guide != LayoutGuideKind::None ||
+        if (t.axis != a || t.slot != kSize ||
+            c->firstAnchor().item().guide != LayoutGuideKind::None ||
             c->firstAnchor().item().view.lock().get() != &view) {
             continue;
         }

@@ -93,25 +93,24 @@ class ProbeRootListController : public settings::ListController {
         label->setTextAlignment(ui::TextAlignment::Left);
         panel->contentView()->addSubview(label);
         auto toggle = ui::Switch::create({w - 32 - 20 - 51, 16, 0, 0});
-        toggle->addAction(ui::Action::create({}, nullptr,
-                                             [](ui::Action& a) {
-                                                 auto s = std::dynamic_pointer_cast<ui::Switch>(
-                                                     a.sender());
-                                                 say(std::string("switch ") +
-                                                     (s && s->isOn() ? "on" : "off"));
-                                             }),
-                          ui::ControlEvents::ValueChanged);
+        toggle->addAction(
+            ui::Action::create({}, nullptr,
+                               [](ui::Action& a) {
+                                   auto s = std::dynamic_pointer_cast<ui::Switch>(a.sender());
+                                   say(std::string("switch ") + (s && s->isOn() ? "on" : "off"));
+                               }),
+            ui::ControlEvents::ValueChanged);
         panel->contentView()->addSubview(toggle);
         auto slider = ui::Slider::create({20, 90, w - 32 - 40, 31});
         slider->setMaximumValue(50);
         slider->setValue(10);
-        slider->addAction(ui::Action::create({}, nullptr,
-                                             [](ui::Action& a) {
-                                                 auto s = std::dynamic_pointer_cast<ui::Slider>(
-                                                     a.sender());
-                                                 say("slider " + std::to_string(int(s->value())));
-                                             }),
-                          ui::ControlEvents::TouchUpInside | ui::ControlEvents::TouchUpOutside);
+        slider->addAction(
+            ui::Action::create({}, nullptr,
+                               [](ui::Action& a) {
+                                   auto s = std::dynamic_pointer_cast<ui::Slider>(a.sender());
+                                   say("slider " + std::to_string(int(s->value())));
+                               }),
+            ui::ControlEvents::TouchUpInside | ui::ControlEvents::TouchUpOutside);
         panel->contentView()->addSubview(slider);
 
         auto menu = menuButton("Current");
@@ -130,10 +129,8 @@ class ProbeRootListController : public settings::ListController {
                          ui::ControlEvents::PrimaryActionTriggered);
         page->addSubview(value);
 
-        navigationItem()->setRightBarButtonItem(
-            ui::BarButtonItem::create("Reset", ui::Action::create({}, nullptr, [](ui::Action&) {
-                                          say("reset");
-                                      })));
+        navigationItem()->setRightBarButtonItem(ui::BarButtonItem::create(
+            "Reset", ui::Action::create({}, nullptr, [](ui::Action&) { say("reset"); })));
     }
 
     void askForValue() {

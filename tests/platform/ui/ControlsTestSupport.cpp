@@ -30,10 +30,8 @@ void EventLog::attach(ui::Control& control) {
     };
     for (const auto& [event, name] : kNames) {
         std::string n = name;
-        control.addAction(ui::Action::create(n, nullptr, [this, n](ui::Action&) {
-                              names.push_back(n);
-                          }),
-                          event);
+        control.addAction(
+            ui::Action::create(n, nullptr, [this, n](ui::Action&) { names.push_back(n); }), event);
     }
 }
 

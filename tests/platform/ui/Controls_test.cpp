@@ -30,8 +30,7 @@ TEST_F(ControlsTest, DragOnStockSliderTracksBeginContinueEndAndSendsValueChanged
     finger.touchMove({260, 118});
     finger.touchUp({260, 118});
 
-    EXPECT_EQ(slider->calls,
-              (std::vector<std::string>{"begin", "continue", "continue", "end"}));
+    EXPECT_EQ(slider->calls, (std::vector<std::string>{"begin", "continue", "continue", "end"}));
     EXPECT_FLOAT_EQ(slider->value(), 1.0f);
     EXPECT_EQ(counter->changed, 2);
     EXPECT_EQ(counter->lastSender, slider.get());
@@ -133,12 +132,13 @@ TEST_F(ControlsTest, HitTestingHappensOnceAtTouchDownAndPointInsideIsOverridable
     static bool (*previous)(runtime::Object*, runtime::SEL, Point, ui::Event*) = nullptr;
     static const ui::View* widened = nullptr;
     widened = left.get();
-    ScopedHook hook("UIControl", ui::View::kPointInside.selector(),
-                    +[](runtime::Object* self, runtime::SEL cmd, Point p, ui::Event* e) {
-                        if (self == widened) return p.y >= -20 && p.y < 60 && p.x >= 0 && p.x < 100;
-                        return previous(self, cmd, p, e);
-                    },
-                    &previous);
+    ScopedHook hook(
+        "UIControl", ui::View::kPointInside.selector(),
+        +[](runtime::Object* self, runtime::SEL cmd, Point p, ui::Event* e) {
+            if (self == widened) return p.y >= -20 && p.y < 60 && p.x >= 0 && p.x < 100;
+            return previous(self, cmd, p, e);
+        },
+        &previous);
     ASSERT_TRUE(hook.installed());
     ASSERT_TRUE(finger.touchDown({50, 395}));
     EXPECT_EQ(finger.capturedView(), left);

@@ -33,9 +33,7 @@ class TracePage : public ui::ViewController {
             .add<&TracePage::willDisappear>(kViewWillDisappear)
             .add<&TracePage::didDisappear>(kViewDidDisappear);
     }
-    void note(const char* what) {
-        traceLog().push_back(name_ + ":" + what);
-    }
+    void note(const char* what) { traceLog().push_back(name_ + ":" + what); }
     void didLoad() { note("load"); }
     void willAppear(bool) { note("willAppear"); }
     void didAppear(bool) { note("didAppear"); }
@@ -70,13 +68,13 @@ TEST_F(ControlsTest, NavigationPushAndPopRunTheAppearanceCallbacksInOrder) {
     log.clear();
     auto detail = page("detail");
     nav->pushViewController(detail, true);
-    EXPECT_EQ(log, (std::vector<std::string>{"detail:load", "root:willDisappear",
-                                             "detail:willAppear"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"detail:load", "root:willDisappear", "detail:willAppear"}));
     EXPECT_TRUE(nav->isTransitioning());
     runUntilSeconds(1);
-    EXPECT_EQ(log, (std::vector<std::string>{"detail:load", "root:willDisappear",
-                                             "detail:willAppear", "root:didDisappear",
-                                             "detail:didAppear"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"detail:load", "root:willDisappear", "detail:willAppear",
+                                        "root:didDisappear", "detail:didAppear"}));
     EXPECT_EQ(detail->navigationController(), nav);
     EXPECT_EQ(detail->view()->superview(), nav->view());
     EXPECT_FALSE(root->view()->superview());
@@ -97,10 +95,10 @@ TEST_F(ControlsTest, NavigationPushAndPopRunTheAppearanceCallbacksInOrder) {
     auto a = page("a"), b = page("b");
     nav->pushViewController(a, true);
     nav->pushViewController(b, false);
-    EXPECT_EQ(log, (std::vector<std::string>{"a:load", "root:willDisappear", "a:willAppear",
-                                             "root:didDisappear", "a:didAppear", "b:load",
-                                             "a:willDisappear", "b:willAppear", "a:didDisappear",
-                                             "b:didAppear"}));
+    EXPECT_EQ(
+        log, (std::vector<std::string>{
+                 "a:load", "root:willDisappear", "a:willAppear", "root:didDisappear", "a:didAppear",
+                 "b:load", "a:willDisappear", "b:willAppear", "a:didDisappear", "b:didAppear"}));
 }
 
 TEST_F(ControlsTest, NavigationBarShowsTheTopItemAndItsButtonsReachTheirTargets) {
@@ -138,8 +136,8 @@ TEST_F(ControlsTest, NavigationBarShowsTheTopItemAndItsButtonsReachTheirTargets)
 TEST_F(ControlsTest, AlertTextFieldTakesTypedTextAndItsActionFiresOnce) {
     auto root = std::make_shared<ui::ViewController>();
     window->setRootViewController(root);
-    auto alert = ui::AlertController::create("Value", "Between 0 and 50",
-                                             ui::AlertControllerStyle::Alert);
+    auto alert =
+        ui::AlertController::create("Value", "Between 0 and 50", ui::AlertControllerStyle::Alert);
     alert->addTextFieldWithConfigurationHandler([](ui::TextField& field) {
         field.setKeyboardType(ui::KeyboardType::DecimalPad);
         field.setPlaceholder("12.5");
@@ -150,10 +148,9 @@ TEST_F(ControlsTest, AlertTextFieldTakesTypedTextAndItsActionFiresOnce) {
     std::vector<std::string> applied;
     alert->addAction(ui::AlertAction::create("Cancel", ui::AlertActionStyle::Cancel,
                                              [&](ui::AlertAction&) { ++cancelled; }));
-    alert->addAction(ui::AlertAction::create("Apply", ui::AlertActionStyle::Default,
-                                             [&](ui::AlertAction&) {
-                                                 applied.push_back(alert->textFields()[0]->text());
-                                             }));
+    alert->addAction(ui::AlertAction::create(
+        "Apply", ui::AlertActionStyle::Default,
+        [&](ui::AlertAction&) { applied.push_back(alert->textFields()[0]->text()); }));
     root->presentViewController(alert, true);
     runUntilSeconds(1);
     ASSERT_EQ(alert->presentingViewController(), root);
@@ -193,9 +190,8 @@ TEST_F(ControlsTest, MenuPickSendsItsActionAndMovesTheCheckMark) {
     std::vector<std::string> picked;
     std::vector<std::shared_ptr<ui::MenuElement>> entries;
     for (const char* title : {"Current", "Rounded", "Glass"}) {
-        entries.push_back(ui::Action::create(title, nullptr, [&picked](ui::Action& a) {
-            picked.push_back(a.title());
-        }));
+        entries.push_back(ui::Action::create(
+            title, nullptr, [&picked](ui::Action& a) { picked.push_back(a.title()); }));
     }
     std::static_pointer_cast<ui::Action>(entries[0])->setState(ui::MenuElementState::On);
     button->setMenu(ui::Menu::create("", entries, ui::MenuOptions::SingleSelection));

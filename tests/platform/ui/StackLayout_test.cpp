@@ -132,12 +132,12 @@ TEST_F(UiTest, ContentGuideConstraintsSizeTheScrollViewContent) {
     stack->setTranslatesAutoresizingMaskIntoConstraints(false);
     LayoutConstraint::activateConstraints({
         stack->topAnchor().constraintEqualToAnchor(scroll->contentLayoutGuide().topAnchor(), 23.25),
-        stack->leadingAnchor().constraintEqualToAnchor(
-            scroll->frameLayoutGuide().leadingAnchor(), 16),
-        stack->trailingAnchor().constraintEqualToAnchor(
-            scroll->frameLayoutGuide().trailingAnchor(), -16),
-        stack->bottomAnchor().constraintEqualToAnchor(
-            scroll->contentLayoutGuide().bottomAnchor(), -112),
+        stack->leadingAnchor().constraintEqualToAnchor(scroll->frameLayoutGuide().leadingAnchor(),
+                                                       16),
+        stack->trailingAnchor().constraintEqualToAnchor(scroll->frameLayoutGuide().trailingAnchor(),
+                                                        -16),
+        stack->bottomAnchor().constraintEqualToAnchor(scroll->contentLayoutGuide().bottomAnchor(),
+                                                      -112),
     });
     scroll->layoutIfNeeded();
     EXPECT_EQ(stack->frame(), (Rect{16, 23.25, 288, 712}));
