@@ -96,6 +96,7 @@ graphics::ImageRef Button::imageForState(ControlState state) const {
 void Button::setTitleFont(text::FontRef font) {
     if (!font || font == titleFont_) return;
     titleFont_ = std::move(font);
+    titleFontSet_ = true;
     updateContent();
 }
 
@@ -143,7 +144,8 @@ void Button::updateContent() {
     if (configuration_) {
         if (!configuration_->title.empty()) title = configuration_->title;
         if (configuration_->image) image = configuration_->image;
-        font = configuration_->titleFont.value_or(text::Font::systemFont(kConfigurationTitleSize));
+        font = configuration_->titleFont.value_or(
+            titleFontSet_ ? titleFont_ : text::Font::systemFont(kConfigurationTitleSize));
         if (configuration_->filled) {
             setBackgroundColor(configuration_->baseBackgroundColor.value_or(tintColor()));
         } else if (configuration_->backgroundColor) {

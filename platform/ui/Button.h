@@ -44,7 +44,8 @@ class Button : public Control {
     std::optional<base::Color> titleColorForState(ControlState state) const;
     void setImage(graphics::ImageRef image, ControlState state = ControlState::Normal);
     graphics::ImageRef imageForState(ControlState state) const;
-    // The title's font when there is no configuration (15-point system font unless set).
+    // The title's font (15-point system font unless set). A configuration without a font of its
+    // own uses a font set here, else the 17-point system font.
     void setTitleFont(text::FontRef font);
 
     const std::shared_ptr<Label>& titleLabel() const { return titleLabel_; }
@@ -83,6 +84,7 @@ class Button : public Control {
     std::map<std::uint32_t, base::Color> titleColors_;
     std::map<std::uint32_t, graphics::ImageRef> images_;
     text::FontRef titleFont_;
+    bool titleFontSet_ = false;
     std::optional<ButtonConfiguration> configuration_;
     base::EdgeInsets contentEdgeInsets_;
     std::shared_ptr<Label> titleLabel_;

@@ -57,6 +57,10 @@ class ScrollView : public View {
 
     bool isScrollEnabled() const { return scrollEnabled_; }
     void setScrollEnabled(bool enabled) { scrollEnabled_ = enabled; }
+    bool alwaysBounceHorizontal() const { return alwaysBounceH_; }
+    void setAlwaysBounceHorizontal(bool bounce) { alwaysBounceH_ = bounce; }
+    bool alwaysBounceVertical() const { return alwaysBounceV_; }
+    void setAlwaysBounceVertical(bool bounce) { alwaysBounceV_ = bounce; }
     bool bounces() const { return bounces_; }
     void setBounces(bool bounces) { bounces_ = bounces; }
     bool showsVerticalScrollIndicator() const { return showsVertical_; }
@@ -108,6 +112,8 @@ class ScrollView : public View {
     bool showsVertical_ = true;
     bool showsHorizontal_ = true;
     bool tracking_ = false;
+    bool alwaysBounceH_ = false;
+    bool alwaysBounceV_ = false;
     bool dragging_ = false;
 };
 

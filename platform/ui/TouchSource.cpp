@@ -6,6 +6,7 @@
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/Time.h"
 #include "platform/ui/Layer.h"
+#include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
@@ -65,6 +66,7 @@ bool TouchSource::touchDown(base::Point screenPoint) {
         event->touches_ = {touch};
         touch_ = touch;
         event_ = event;
+        downPoint_ = screenPoint;
         // The view may go away while it handles the touch; keep it for the call.
         const std::shared_ptr<View> keep = runtime::retained(hit);
         View::kTouchesBegan.send(hit, touch.get(), event.get());
@@ -105,12 +107,26 @@ void TouchSource::deliver(TouchPhase phase, base::Point screenPoint) {
             break;
         case TouchPhase::Ended:
             View::kTouchesEnded.send(view.get(), touch.get(), event.get());
+            if (std::hypot(screenPoint.x - downPoint_.x, screenPoint.y - downPoint_.y) <=
+                TapGestureRecognizer::kMaxMovement) {
+                recognizeTap(*touch);
+            }
             break;
         case TouchPhase::Cancelled:
             View::kTouchesCancelled.send(view.get(), touch.get(), event.get());
             break;
         default:
             break;
+    }
+}
+
+void TouchSource::recognizeTap(const Touch& touch) {
+    for (std::shared_ptr<View> v = touch.view(); v; v = v->superview()) {
+        if (v->gestureRecognizers().empty()) continue;
+        // A copy: an action may change the recognizers.
+        const auto recognizers = v->gestureRecognizers();
+        for (const auto& r : recognizers) r->recognize(touch.locationInView(nullptr));
+        return;
     }
 }
 

@@ -42,9 +42,13 @@ class TouchSource {
 
   private:
     void deliver(TouchPhase phase, base::Point screenPoint);
+    // After a touch ended near where it began: the tap recognizers of the deepest view that has
+    // any, from the touched view up.
+    void recognizeTap(const Touch& touch);
 
     std::shared_ptr<Touch> touch_;
     std::shared_ptr<Event> event_;
+    base::Point downPoint_;
     // For counting taps.
     double lastTapTime_ = -1;
     base::Point lastTapPoint_;

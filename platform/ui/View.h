@@ -24,6 +24,7 @@ namespace ui {
 class Event;
 class Layer;
 class LayoutConstraint;
+class TapGestureRecognizer;
 class Touch;
 class Window;
 class ViewController;
@@ -232,6 +233,13 @@ class View : public runtime::Object, public CoordinateSpace {
         return kPointInside.send(this, point, event);
     }
 
+    // Recognizers are held strongly; each belongs to at most one view.
+    void addGestureRecognizer(const std::shared_ptr<TapGestureRecognizer>& recognizer);
+    void removeGestureRecognizer(const TapGestureRecognizer* recognizer);
+    const std::vector<std::shared_ptr<TapGestureRecognizer>>& gestureRecognizers() const {
+        return recognizers_;
+    }
+
     // ---- Constraints ------------------------------------------------------------------------
     // Views placed by constraints turn this off; the layout pass then sets their frames from the
     // constraints before their superview's layoutSubviews runs.
@@ -386,6 +394,7 @@ class View : public runtime::Object, public CoordinateSpace {
     std::shared_ptr<View> maskView_;
     std::unique_ptr<detail::ObservationTable> observations_;
     std::vector<std::shared_ptr<LayoutConstraint>> constraints_;
+    std::vector<std::shared_ptr<TapGestureRecognizer>> recognizers_;
     float hugging_[2] = {250, 250};
     float resistance_[2] = {750, 750};
     std::int64_t tag_ = 0;

@@ -1,5 +1,6 @@
 // View's hit testing and its default touch handling (the responder chain).
 #include "platform/ui/Layer.h"
+#include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/View.h"
 
@@ -17,6 +18,21 @@ View* View::hitTestDefault(base::Point point, Event* event) {
         if (View* hit = child.hitTest(toChild.apply(point), event)) return hit;
     }
     return this;
+}
+
+void View::addGestureRecognizer(const std::shared_ptr<TapGestureRecognizer>& recognizer) {
+    if (!recognizer) return;
+    if (auto previous = recognizer->view_.lock()) previous->removeGestureRecognizer(recognizer.get());
+    recognizer->view_ = runtime::weakRef(this);
+    recognizers_.push_back(recognizer);
+}
+
+void View::removeGestureRecognizer(const TapGestureRecognizer* recognizer) {
+    std::erase_if(recognizers_, [&](const auto& r) {
+        if (r.get() != recognizer) return false;
+        r->view_.reset();
+        return true;
+    });
 }
 
 bool View::pointInsideDefault(base::Point point, Event*) {

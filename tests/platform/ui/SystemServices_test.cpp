@@ -7,6 +7,9 @@
 #include "platform/ui/Layer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/SymbolImage.h"
+#include "platform/ui/TapGestureRecognizer.h"
+
+using base::Rect;
 
 TEST_F(ControlsTest, TemplateImagesFollowTheTintAndTheAppearance) {
     auto image = ui::systemImage("chevron.right", 17);
@@ -57,4 +60,24 @@ TEST_F(ControlsTest, ImpactsAndOpenedURLsAreRecorded) {
     EXPECT_TRUE(heard);
     EXPECT_FALSE(opened) << "nothing here opens web pages";
     EXPECT_EQ(app->requestedURLs().size(), before + 1);
+}
+
+TEST_F(ControlsTest, TapRecognizerFiresForATapButNotForADrag) {
+    auto label = ui::View::create(Rect{20, 600, 55, 30});
+    window->addSubview(label);
+    auto counter = std::make_shared<ActionCounter>();
+    auto tap = ui::TapGestureRecognizer::create(counter, ActionCounter::kChanged.selector());
+    label->addGestureRecognizer(tap);
+    ASSERT_TRUE(finger.tap({40, 610}));
+    EXPECT_EQ(counter->changed, 1);
+    EXPECT_EQ(counter->lastSender, tap.get());
+    EXPECT_EQ(tap->locationInView(label.get()), (base::Point{20, 10}));
+
+    ASSERT_TRUE(finger.touchDown({40, 610}));
+    finger.touchMove({40, 640});
+    finger.touchUp({40, 640});
+    EXPECT_EQ(counter->changed, 1) << "a drag is no tap";
+    tap->setEnabled(false);
+    ASSERT_TRUE(finger.tap({40, 610}));
+    EXPECT_EQ(counter->changed, 1);
 }
