@@ -22,7 +22,8 @@ View* View::hitTestDefault(base::Point point, Event* event) {
 
 void View::addGestureRecognizer(const std::shared_ptr<TapGestureRecognizer>& recognizer) {
     if (!recognizer) return;
-    if (auto previous = recognizer->view_.lock()) previous->removeGestureRecognizer(recognizer.get());
+    if (auto previous = recognizer->view_.lock())
+        previous->removeGestureRecognizer(recognizer.get());
     recognizer->view_ = runtime::weakRef(this);
     recognizers_.push_back(recognizer);
 }
