@@ -180,3 +180,28 @@ TEST_F(UiTest, InequalitiesBoundTheIntrinsicSizeAndContainersFitTheirContent) {
     EXPECT_EQ(title->topAnchor().constraintEqualToAnchor(row->widthAnchor()), nullptr);
     EXPECT_EQ(title->topAnchor().constraintEqualToConstant(3), nullptr);
 }
+
+TEST_F(UiTest, DeactivatedAndConflictingConstraintsDoNotMoveViews) {
+    auto root = View::create(Rect{0, 0, 200, 100});
+    auto child = View::create(Rect{5, 5, 10, 10});
+    root->addSubview(child);
+    child->setTranslatesAutoresizingMaskIntoConstraints(false);
+    auto left = child->leadingAnchor().constraintEqualToAnchor(root->leadingAnchor(), 20);
+    auto conflicting = child->leadingAnchor().constraintEqualToAnchor(root->leadingAnchor(), 90);
+    LayoutConstraint::activateConstraints({
+        left,
+        conflicting,
+        child->topAnchor().constraintEqualToAnchor(root->topAnchor(), 30),
+        child->widthAnchor().constraintEqualToConstant(40),
+        child->heightAnchor().constraintEqualToAnchor(root->heightAnchor(), 0.5, 0),
+    });
+    root->layoutIfNeeded();
+    EXPECT_EQ(child->frame(), (Rect{20, 30, 40, 50})) << "the first of two equalities wins";
+
+    // Without any horizontal position the child keeps the x it had; it still takes the width.
+    LayoutConstraint::deactivateConstraints({left, conflicting});
+    EXPECT_FALSE(left->isActive());
+    root->layoutIfNeeded();
+    EXPECT_DOUBLE_EQ(child->frame().minX(), 20);
+    EXPECT_EQ(child->constraints().size(), 3u);
+}
