@@ -59,7 +59,13 @@ std::unique_ptr<LGGlassContext> LGGlassContextCreate(std::shared_ptr<gpu::Device
         LGLog("metal render pipeline build failed %@", orUnknown(reason));
         return nullptr;
     }
+    // Every frame binds the sampler; without one every frame would fail, so it is part of the
+    // set-up, not something a frame can do without.
     context->sampler = device->newSamplerState(gpu::SamplerDescriptor::linearClamp());
+    if (!context->sampler) {
+        LGLog("metal sampler state creation failed");
+        return nullptr;
+    }
 
     // Step 4: queue 0 is required; the others fall back to it.
     context->queues[0] = device->newCommandQueue();

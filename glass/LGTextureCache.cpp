@@ -47,6 +47,12 @@ void LGTextureCacheEntry::setBlurVariant(std::int64_t blurKey, LGBlurVariant var
     trimVariants(blurKey);
 }
 
+void LGTextureCacheEntry::removeBlurVariant(std::int64_t blurKey,
+                                            const std::shared_ptr<gpu::Texture>& texture) {
+    auto it = variants_.find(blurKey);
+    if (it != variants_.end() && it->second.variant->texture == texture) variants_.erase(it);
+}
+
 void LGTextureCacheEntry::trimVariants(std::int64_t keep) {
     while (variants_.size() > kMaxBlurVariants) {
         // The oldest variant whose texture only this table holds: no view shows it and no view
@@ -70,6 +76,7 @@ void LGTextureCacheEntry::trimVariants(std::int64_t keep) {
 std::shared_ptr<LGTextureCacheEntry> LGTextureCache::entry(const graphics::ImageRef& image,
                                                            std::int64_t scaleKey) {
     if (!image) return nullptr;
+    purge();
     auto slot = slots_.find(image.get());
     if (slot == slots_.end()) return nullptr;
     // An address can come back for a new image after the old one died; identity is the control

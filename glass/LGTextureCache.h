@@ -52,6 +52,9 @@ class LGTextureCacheEntry {
     std::shared_ptr<const LGBlurVariant> blurVariant(std::int64_t blurKey) const;
     // Stores `variant` under `blurKey`, replacing an earlier one, then trims the table.
     void setBlurVariant(std::int64_t blurKey, LGBlurVariant variant);
+    // Withdraws the variant under `blurKey` if it is the one holding `texture`: its bake never
+    // ran, so no view may adopt it.
+    void removeBlurVariant(std::int64_t blurKey, const std::shared_ptr<gpu::Texture>& texture);
     std::size_t blurVariantCount() const { return variants_.size(); }
 
   private:
@@ -70,7 +73,9 @@ class LGTextureCacheEntry {
 
 // The process-wide table from wallpaper image object to its uploads by texture-scale key. Images
 // are held weakly and matched by identity (two images with equal pixels are different keys); the
-// entries, held strongly, go away with their image. Main thread only.
+// entries, held strongly, go away with their image: every look-up and store drops the entries of
+// images that died, and so does every frame a glass view draws (purge()), so an image's upload,
+// its CPU copy and its blur variants never outlive it by more than a frame. Main thread only.
 class LGTextureCache {
   public:
     std::shared_ptr<LGTextureCacheEntry> entry(const graphics::ImageRef& image,
@@ -79,15 +84,14 @@ class LGTextureCache {
                   std::shared_ptr<LGTextureCacheEntry> entry);
     // Images still alive that have entries.
     std::size_t imageCount();
+    // Drops the entries of images that are gone.
+    void purge();
 
   private:
     struct Slot {
         std::weak_ptr<const graphics::Image> image;
         std::map<std::int64_t, std::shared_ptr<LGTextureCacheEntry>> entries;
     };
-
-    // Drops the slots of images that are gone.
-    void purge();
 
     std::unordered_map<const graphics::Image*, Slot> slots_;
 };

@@ -88,6 +88,12 @@ void LiquidGlassView::setWallpaperImage(graphics::ImageRef image) {
     if (image == _wallpaperImage) return;
     _wallpaperImage = std::move(image);
     _cacheEntry.reset();
+    // Without an image there is nothing to show: the old one's textures go now, not at the next
+    // upload.
+    if (!_wallpaperImage) {
+        _releaseWallpaperTextures();
+        return;
+    }
     _reloadTexture();
     scheduleDraw();
 }

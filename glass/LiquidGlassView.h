@@ -142,7 +142,12 @@ class LiquidGlassView : public ui::View, public ui::GpuSurfaceViewDelegate {
     void _reloadTexture();
     void _ensureBlurTexture();
     void _runBlurPassesWithRadius(float radius, gpu::CommandBuffer& commandBuffer);
-    void _bakeBlurIfNeeded(float radius, gpu::CommandBuffer& commandBuffer);
+    // True when it recorded a bake into `commandBuffer`.
+    bool _bakeBlurIfNeeded(float radius, gpu::CommandBuffer& commandBuffer);
+    // The buffer holding the last recorded bake failed: bake again, and withdraw the variant.
+    void _blurBakeFailed();
+    // Drops the wallpaper textures, for a view left without a wallpaper image.
+    void _releaseWallpaperTextures();
     void _reloadShapeMaskTexture();
     // The mask's edge field for a drawable of this size; none when that cannot be made.
     void _reloadShapeMaskEdgeField(std::size_t width, std::size_t height);

@@ -115,12 +115,17 @@ Uniforms LiquidGlassView::_frameUniforms(float blurRadius) const {
 void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
     LGGlassContext* context = LGGlassContextShared();
 
+    // Uploads of wallpapers that died since the last frame go before this one is drawn.
+    if (context) context->textureCache.purge();
+
     // Step 1: the textures, made late if nothing made them yet.
     if (!_bgTexture && _wallpaperImage) _reloadTexture();
     if (_bgTexture && !_blurredTexture) _ensureBlurTexture();
 
-    // Step 2.
+    // Step 2. A frame with nothing to bind for the mask would fail as a whole; it is skipped
+    // before anything (a blur bake) is recorded for it.
     if (!context || !context->pipelines || !_bgTexture || !_blurredTexture) return;
+    if (!_shapeMaskTexture && !context->placeholderMask) return;
 
     // Step 3.
     _refreshVisualMetrics();
@@ -153,14 +158,25 @@ void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
                           static_cast<float>(_bgTexture->height());
     const float radius = (fScale * static_cast<float>(_blur)) / std::max(texelsX, texelsY);
 
-    // Step 10: the blurred copy, on this command buffer ahead of the frame.
-    _bakeBlurIfNeeded(radius, *commandBuffer);
+    // Step 10: the blurred copy, on this command buffer ahead of the frame. The bake counts as
+    // done only if the buffer turns out sound: mistakes are found while recording, so the status
+    // is known when commit returns.
+    const bool baked = _bakeBlurIfNeeded(radius, *commandBuffer);
+    auto commit = [&] {
+        commandBuffer->commit();
+        if (baked && commandBuffer->status() == gpu::CommandBuffer::Status::Error) {
+            LGTrace("glass frame failed, blur bake re-armed: %@", commandBuffer->error());
+            _blurBakeFailed();
+            return false;
+        }
+        return true;
+    };
 
     // Step 11: the frame's constant record.
     auto encoder = commandBuffer->renderCommandEncoder(*pass);
     if (!encoder) {
-        // The bake recorded above is already counted as done: let it run.
-        commandBuffer->commit();
+        // Let the bake recorded above run on its own.
+        commit();
         return;
     }
     const Uniforms uniforms = _frameUniforms(radius);
@@ -181,6 +197,6 @@ void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
                        masked ? _shapeMaskEdgeField.tiles.get() : nullptr);
     encoder->endEncoding();
     commandBuffer->presentDrawable(drawable);
-    commandBuffer->commit();
+    commit();
     ++LGGlassStatisticsShared().framesCommitted;
 }

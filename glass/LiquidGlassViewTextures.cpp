@@ -147,9 +147,9 @@ void LiquidGlassView::_runBlurPassesWithRadius(float radius, gpu::CommandBuffer&
     }
 }
 
-void LiquidGlassView::_bakeBlurIfNeeded(float radius, gpu::CommandBuffer& commandBuffer) {
+bool LiquidGlassView::_bakeBlurIfNeeded(float radius, gpu::CommandBuffer& commandBuffer) {
     // Step 1: the texture already shows this radius.
-    if (!_needsBlurBake && radius == _lastBakedBlurRadius) return;
+    if (!_needsBlurBake && radius == _lastBakedBlurRadius) return false;
 
     // Step 2: another view may have baked this blur for the same upload already.
     if (_cacheEntry) {
@@ -164,13 +164,13 @@ void LiquidGlassView::_bakeBlurIfNeeded(float radius, gpu::CommandBuffer& comman
 
     // Step 3: bake. A texture that is also a stored variant (this view's or one it adopted) may
     // be on screen in other views and must keep its blur, so the bake goes into a new one.
-    if (!_needsBlurBake && radius == _lastBakedBlurRadius) return;
+    if (!_needsBlurBake && radius == _lastBakedBlurRadius) return false;
     if (_blurredTextureShared) {
         _blurredTexture.reset();
         _blurredTextureShared = false;
     }
     _ensureBlurTexture();
-    if (!_blurredTexture) return;  // no memory for it: try again next frame
+    if (!_blurredTexture) return false;  // no memory for it: try again next frame
     _runBlurPassesWithRadius(radius, commandBuffer);
     ++LGGlassStatisticsShared().blurBakes;
     _lastBakedBlurRadius = radius;
@@ -179,6 +179,28 @@ void LiquidGlassView::_bakeBlurIfNeeded(float radius, gpu::CommandBuffer& comman
         _cacheEntry->setBlurVariant(LGBlurKey(_blur), {_blurredTexture, radius});
         _blurredTextureShared = true;
     }
+    return true;
+}
+
+void LiquidGlassView::_blurBakeFailed() {
+    // The texture holds whatever it held before; it is this view's alone again (nothing else
+    // could adopt it between recording and commit), so the next frame bakes into it.
+    if (_cacheEntry && _blurredTexture) {
+        _cacheEntry->removeBlurVariant(LGBlurKey(_blur), _blurredTexture);
+    }
+    _blurredTextureShared = false;
+    _needsBlurBake = true;
+    _lastBakedBlurRadius = -1.0f;
+}
+
+void LiquidGlassView::_releaseWallpaperTextures() {
+    _bgTexture.reset();
+    _blurredTexture.reset();
+    _blurredTextureShared = false;
+    _cacheEntry.reset();
+    _needsBlurBake = true;
+    _lastBakedBlurRadius = -1.0f;
+    if (LGGlassContext* context = LGGlassContextShared()) context->textureCache.purge();
 }
 
 void LiquidGlassView::_reloadShapeMaskTexture() {

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "platform/base/DeviceRoot.h"
+#include "platform/base/RegularFile.h"
 #include "support/LGSharedSupport.h"
 
 namespace {
@@ -102,9 +103,10 @@ std::vector<std::string> LGClockFontCandidates() {
 
 std::optional<std::string> LGClockFirstExistingFontPath(
     const std::vector<std::string>& candidates) {
+    // Only a regular file can hold the font: a directory (or a FIFO) at an earlier candidate's
+    // path must not hide a later candidate that has it.
     for (const std::string& candidate : candidates) {
-        std::error_code ec;
-        if (fs::exists(base::resolveDevicePath(candidate), ec)) return candidate;
+        if (base::isRegularFile(base::resolveDevicePath(candidate))) return candidate;
     }
     LGLog("clock variable font path not found candidates=%@", describeList(candidates));
     return std::nullopt;

@@ -30,6 +30,7 @@ std::vector<std::string> LGClockFontCandidates();
 // device root adds derived candidates: a path outside it names nothing on the phone.
 std::vector<std::string> LGClockFontCandidatesForLibrary(const std::string& libraryPath);
 
-// The first candidate for which something exists under the device root. When none does, logs
+// The first candidate that is a regular file (links followed) under the device root; directories
+// and other non-files are passed over. When none is, logs
 // "clock variable font path not found candidates=%@" with the whole list and returns nullopt.
 std::optional<std::string> LGClockFirstExistingFontPath(const std::vector<std::string>& candidates);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/base/DeviceRoot.h"
+#include "platform/base/RegularFile.h"
 #include "platform/text/FontDescriptor.h"
 #include "platform/text/FontRegistry.h"
 #include "support/LGSharedSupport.h"
@@ -26,6 +27,8 @@
 namespace {
 
 constexpr double kLargest = std::numeric_limits<double>::max();
+// Far more than the clock font needs; a larger file is not the font.
+constexpr std::size_t kMaxFontFileBytes = std::size_t(64) << 20;
 // The size of the font the axes are read from; any size would do.
 constexpr double kAxisProbeSize = 60;
 
@@ -70,29 +73,6 @@ std::string describeVariations(const text::Variations& variations) {
     return text + "}";
 }
 
-// Reads the whole file; nullopt when it cannot be opened or read, or is not a regular file.
-std::optional<std::vector<uint8_t>> readWholeFile(const std::string& hostPath) {
-    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::vector<uint8_t> bytes;
-    struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (ok) bytes.reserve(size_t(info.st_size));
-    uint8_t chunk[16 * 1024];
-    while (ok) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = n == 0;
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    ::close(fd);
-    if (!ok) return std::nullopt;
-    return bytes;
-}
-
 // Which of the font's axes the settings drive, and their ranges.
 void learnAxes(LoaderState& s, const std::vector<text::VariationAxis>& axes) {
     for (const text::VariationAxis& axis : axes) {
@@ -112,7 +92,7 @@ void loadLocked(LoaderState& s) {
     s.path = *path;
 
     // Pass 2: the bytes.
-    const auto bytes = readWholeFile(base::resolveDevicePath(s.path));
+    const auto bytes = base::readRegularFile(base::resolveDevicePath(s.path), kMaxFontFileBytes);
     if (!bytes || bytes->empty()) {
         LGLog("clock variable font read failed path=%@", s.path);
         return;
@@ -120,7 +100,8 @@ void loadLocked(LoaderState& s) {
 
     // Pass 3: the font object, kept for the life of the process. The engine takes the bytes
     // straight from memory, so there is no separate data-provider step that could fail.
-    auto font = text::Font::fromData(*bytes, kAxisProbeSize);
+    auto font = text::Font::fromData(
+        std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), kAxisProbeSize);
     if (!font) {
         LGLog("clock variable font CGFont create failed path=%@", s.path);
         return;

@@ -10,6 +10,7 @@
 #include "assets/wallpapers/QuorvaneWallpaper.h"
 #include "glass/LiquidGlassView.h"
 #include "platform/base/DeviceRoot.h"
+#include "platform/base/Utf8.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/Time.h"
 #include "platform/graphics/ImageContext.h"
@@ -33,24 +34,32 @@ constexpr int kUsage = 2;
 
 constexpr char kUsageText[] =
     "usage: quorvane glass [options]\n"
-    "  --output FILE            PNG to write (default: glass.png)\n"
+    "  -o, --output FILE        PNG to write (default: glass.png). An existing regular file is\n"
+    "                           replaced; anything else at that path (a symbolic link, a device,\n"
+    "                           a FIFO, a folder) is refused and left as it is\n"
     "  --wallpaper FILE         PNG or JPEG wallpaper, filling the screen (default: built-in)\n"
-    "  --text TEXT              the text the glass is shaped as (default: 9:41)\n"
+    "  --text TEXT              the text the glass is shaped as, 1-100 bytes (default: 9:41)\n"
     "  --rounded-rect           a rounded rectangle of glass instead of text\n"
-    "  --corner-radius PT       corner radius of the rounded rectangle (default: 36)\n"
-    "  --bezel-width PT         width of the bent rim (default: 24)\n"
-    "  --thickness T            glass thickness (default: 150)\n"
-    "  --refraction-scale S     strength of the bending (default: 1.5)\n"
-    "  --index N                refractive index (default: 1.5)\n"
-    "  --specular-opacity O     strength of the rim light (default: 0.6)\n"
-    "  --blur PT                blur of the wallpaper behind the glass (default: 3)\n"
+    "  --corner-radius PT       corner radius of the rounded rectangle, 0 to half its height\n"
+    "                           (default: 36)\n"
+    "  --bezel-width PT         width of the bent rim, 0-50 (default: 24)\n"
+    "  --thickness T            glass thickness, 0-200 (default: 150)\n"
+    "  --refraction-scale S     strength of the bending, 0-5 (default: 1.5)\n"
+    "  --index N                refractive index, above 0 up to 5 (default: 1.5)\n"
+    "  --specular-opacity O     strength of the rim light, 0-1 (default: 0.6)\n"
+    "  --blur PT                blur of the wallpaper behind the glass, 0-50 (default: 3)\n"
     "  --font FILE              font for the text (default: the clock's variable font)\n"
     "  --weight W               variable font weight axis, 100-1000 (default: 750)\n"
     "  --width W                variable font width axis, 60-100 (default: 100)\n"
     "  --height H               variable font height axis, 100-500 (default: 350)\n"
     "  --softness S             variable font softness axis, 0-100 (default: 56)\n"
     "  --device PROFILE         modern-phone, phone-60hz, legacy-phone or tablet\n"
-    "  --crop                   write only the glass and its surroundings\n";
+    "  --crop                   write only the glass and its surroundings\n"
+    "  -h, --help               show this text\n"
+    "  --version                show the version\n";
+
+// The longest --text: the glass is fitted to the screen's width, so more text only costs time.
+constexpr std::size_t kMaxTextBytes = 100;
 
 // The clock's glass settings when nothing is configured.
 struct Options {
@@ -83,27 +92,37 @@ std::optional<double> parseNumber(const std::string& text) {
     return value;
 }
 
+// A number option with the range it accepts; `aboveMinimum` makes the lower end exclusive.
+struct NumberOption {
+    const char* name;
+    double* target;
+    double minimum;
+    double maximum;
+    bool aboveMinimum = false;
+};
+
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::ostream& err) {
     Options o;
-    const std::pair<const char*, double*> numbers[] = {
-        {"--corner-radius", &o.cornerRadius},
-        {"--bezel-width", &o.bezelWidth},
-        {"--thickness", &o.thickness},
-        {"--refraction-scale", &o.refractionScale},
-        {"--index", &o.index},
-        {"--specular-opacity", &o.specularOpacity},
-        {"--blur", &o.blur},
-        {"--weight", &o.weight},
-        {"--width", &o.width},
-        {"--height", &o.height},
-        {"--softness", &o.softness},
+    // The glass ranges are the settings page's; the axis ranges are the clock font's.
+    const NumberOption numbers[] = {
+        {"--corner-radius", &o.cornerRadius, 0, 1e6},  // its upper end depends on the screen
+        {"--bezel-width", &o.bezelWidth, 0, 50},
+        {"--thickness", &o.thickness, 0, 200},
+        {"--refraction-scale", &o.refractionScale, 0, 5},
+        {"--index", &o.index, 0, 5, true},
+        {"--specular-opacity", &o.specularOpacity, 0, 1},
+        {"--blur", &o.blur, 0, 50},
+        {"--weight", &o.weight, 100, 1000},
+        {"--width", &o.width, 60, 100},
+        {"--height", &o.height, 100, 500},
+        {"--softness", &o.softness, 0, 100},
     };
     const std::pair<const char*, std::string*> strings[] = {
         {"--output", &o.output}, {"--wallpaper", &o.wallpaper}, {"--text", &o.text},
         {"--font", &o.font},     {"--device", &o.device},
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+        const std::string arg = args[i] == "-o" ? "--output" : args[i];
         if (arg == "--rounded-rect") {
             o.roundedRect = true;
             continue;
@@ -113,16 +132,23 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::o
             continue;
         }
         bool known = false;
-        for (const auto& [name, target] : numbers) {
-            if (arg != name) continue;
+        for (const auto& option : numbers) {
+            if (arg != option.name) continue;
             known = true;
             std::optional<double> value =
                 i + 1 < args.size() ? parseNumber(args[i + 1]) : std::nullopt;
             if (!value) {
-                err << "quorvane glass: " << name << " needs a number\n";
+                err << "quorvane glass: " << option.name << " needs a number\n";
                 return std::nullopt;
             }
-            *target = *value;
+            const bool low = option.aboveMinimum ? *value <= option.minimum : *value < option.minimum;
+            if (low || *value > option.maximum) {
+                err << "quorvane glass: " << option.name << " must be "
+                    << (option.aboveMinimum ? "above " : "from ") << option.minimum << " to "
+                    << option.maximum << ", got " << args[i + 1] << "\n";
+                return std::nullopt;
+            }
+            *option.target = *value;
             ++i;
         }
         for (const auto& [name, target] : strings) {
@@ -135,12 +161,13 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::o
             *target = args[++i];
         }
         if (!known) {
-            err << "quorvane glass: unknown option '" << arg << "'\n" << kUsageText;
+            err << kUsageText << "quorvane glass: unknown option '" << args[i] << "'\n";
             return std::nullopt;
         }
     }
-    if (o.index <= 0) {
-        err << "quorvane glass: --index must be above 0\n";
+    if (o.text.size() > kMaxTextBytes || !base::isValidUtf8(o.text)) {
+        err << "quorvane glass: --text must be valid UTF-8 text of at most " << kMaxTextBytes
+            << " bytes\n";
         return std::nullopt;
     }
     return o;
@@ -159,28 +186,38 @@ graphics::ImageRef fillScreen(const graphics::Image& image, base::Size screen, d
     return context->image();
 }
 
-// The clock's variable font at the requested axes, from the settings bundle in the device tree or
-// from the source tree; the heavy system font when neither is there.
-text::FontRef clockFont(const Options& o, double size) {
-    const std::string& path = o.font;
-    std::vector<std::string> candidates;
-    if (!path.empty()) {
-        candidates.push_back(path);
-    } else {
-        candidates.push_back(base::resolveDevicePath(
-            "/var/jb/Library/PreferenceBundles/QuorvanePrefs.bundle/SFAdaptiveSoftNumeric-VF.otf"));
-        candidates.push_back(QV_CLOCK_FONT_SOURCE);
+// The font the text is set in, at any size: the file given with --font, else the clock's variable
+// font from the settings bundle in the device tree or from the source tree, else the heavy system
+// font. A --font that cannot be used is an error, never a silent fallback.
+struct TextFont {
+    text::FontRef font;
+    bool variable = false;  // takes the clock's axes
+};
+
+std::optional<TextFont> loadTextFont(const Options& o, std::string* error) {
+    constexpr double kAnySize = 100;
+    if (!o.font.empty()) {
+        auto font = text::Font::fromFile(o.font, kAnySize, error);
+        if (!font) return std::nullopt;
+        return TextFont{font, true};
     }
+    const std::string candidates[] = {
+        base::resolveDevicePath(
+            "/var/jb/Library/PreferenceBundles/QuorvanePrefs.bundle/SFAdaptiveSoftNumeric-VF.otf"),
+        QV_CLOCK_FONT_SOURCE};
     for (const auto& candidate : candidates) {
-        if (auto font = text::Font::fromFile(candidate, size)) {
-            return font->withVariations({{text::axisTag("wght"), o.weight},
-                                         {text::axisTag("wdth"), o.width},
-                                         {text::axisTag("HGHT"), o.height},
-                                         {text::axisTag("SOFT"), o.softness}},
-                                        size);
-        }
+        if (auto font = text::Font::fromFile(candidate, kAnySize)) return TextFont{font, true};
     }
-    return text::Font::systemFont(size, text::FontWeight::Heavy);
+    return TextFont{text::Font::systemFont(kAnySize, text::FontWeight::Heavy), false};
+}
+
+text::FontRef clockFont(const Options& o, const TextFont& source, double size) {
+    if (!source.variable) return source.font->withSize(size);
+    return source.font->withVariations({{text::axisTag("wght"), o.weight},
+                                        {text::axisTag("wdth"), o.width},
+                                        {text::axisTag("HGHT"), o.height},
+                                        {text::axisTag("SOFT"), o.softness}},
+                                       size);
 }
 
 std::shared_ptr<const text::TextLine> layOutText(const std::string& string,
@@ -197,14 +234,15 @@ struct TextGlass {
 };
 
 // The text set large where the lock-screen clock sits, and its alpha mask over the glass frame.
-std::optional<TextGlass> makeTextGlass(const Options& o, base::Size screen, double scale) {
+std::optional<TextGlass> makeTextGlass(const Options& o, const TextFont& source, base::Size screen,
+                                       double scale) {
     constexpr double kProbeSize = 100;
-    auto probe = layOutText(o.text, clockFont(o, kProbeSize));
+    auto probe = layOutText(o.text, clockFont(o, source, kProbeSize));
     if (!probe || probe->glyphPathBounds().isNull()) return std::nullopt;
     const base::Rect probeInk = probe->glyphPathBounds();
     const double size = kProbeSize * std::min(screen.width * 0.74 / probeInk.width(),
                                               screen.height * 0.15 / probeInk.height());
-    auto line = layOutText(o.text, clockFont(o, size));
+    auto line = layOutText(o.text, clockFont(o, source, size));
     const base::Rect ink = line->glyphPathBounds();
 
     // Room around the ink for the rim's light to fade out.
@@ -233,11 +271,24 @@ int runGlassCommand(const std::vector<std::string>& args, const std::string& dev
             out << kUsageText;
             return kOk;
         }
+        if (arg == "--version") {
+            out << "quorvane glass " << QV_VERSION << "\n";
+            return kOk;
+        }
     }
     const std::optional<Options> parsed = parseOptions(args, err);
     if (!parsed) return kUsage;
     const Options& o = *parsed;
     base::setDeviceRoot(deviceRoot);
+    // Refused before the picture is drawn: only a regular file is ours to replace.
+    std::error_code ec;
+    if (const auto kind = std::filesystem::symlink_status(o.output, ec).type();
+        kind != std::filesystem::file_type::not_found && kind != std::filesystem::file_type::regular &&
+        kind != std::filesystem::file_type::none) {
+        err << "quorvane glass: refusing to replace " << o.output
+            << ": it exists and is not a regular file\n";
+        return kFailed;
+    }
 
     // Pass 1: the screen.
     const std::optional<ui::DeviceProfile> profile = ui::DeviceProfile::named(o.device);
@@ -249,6 +300,27 @@ int runGlassCommand(const std::vector<std::string>& args, const std::string& dev
     const auto screen = ui::Screen::main();
     const base::Size screenSize = screen->bounds().size;
     const double scale = screen->scale();
+    const base::Size rectSize{std::round(screenSize.width * 0.78),
+                              std::round(screenSize.height * 0.16)};
+    // A radius beyond half the rectangle's shorter side leaves no straight edge to round.
+    const double maxCornerRadius = std::min(rectSize.width, rectSize.height) / 2;
+    if (o.cornerRadius > maxCornerRadius) {
+        err << "quorvane glass: --corner-radius must be from 0 to " << maxCornerRadius
+            << " on " << o.device << " (half the rectangle's height), got " << o.cornerRadius
+            << "\n";
+        return kUsage;
+    }
+
+    // Pass 1b: the font, before any drawing, so a bad --font is reported at once.
+    std::optional<TextFont> font;
+    if (!o.roundedRect) {
+        std::string reason;
+        font = loadTextFont(o, &reason);
+        if (!font) {
+            err << "quorvane glass: --font: " << reason << "\n";
+            return kFailed;
+        }
+    }
 
     // Pass 2: the wallpaper, filling the screen.
     graphics::ImageRef wallpaper;
@@ -273,14 +345,13 @@ int runGlassCommand(const std::vector<std::string>& args, const std::string& dev
     base::Rect glassFrame;
     graphics::ImageRef mask;
     if (o.roundedRect) {
-        const base::Size size{std::round(screenSize.width * 0.78),
-                              std::round(screenSize.height * 0.16)};
-        glassFrame = {std::round((screenSize.width - size.width) / 2),
-                      std::round(screenSize.height * 0.11), size.width, size.height};
+        glassFrame = {std::round((screenSize.width - rectSize.width) / 2),
+                      std::round(screenSize.height * 0.11), rectSize.width, rectSize.height};
     } else {
-        auto textGlass = makeTextGlass(o, screenSize, scale);
+        auto textGlass = makeTextGlass(o, *font, screenSize, scale);
         if (!textGlass) {
-            err << "quorvane glass: the text '" << o.text << "' leaves no ink to shape glass\n";
+            err << "quorvane glass: the text '" << o.text
+                << "' leaves no ink to shape glass (the font may have no glyphs for it)\n";
             return kUsage;
         }
         glassFrame = textGlass->frame;
@@ -334,7 +405,8 @@ int runGlassCommand(const std::vector<std::string>& args, const std::string& dev
     }
     auto composed = graphics::ImageContext::begin(area.size, true, scale);
     if (!composed) {
-        err << "quorvane glass: out of memory\n";
+        err << "quorvane glass: cannot make a " << area.size.width << " x " << area.size.height
+            << " point picture to write\n";
         return kFailed;
     }
     composed->context().drawImage(*shown, screen->bounds().offsetBy(-area.minX(), -area.minY()));

@@ -12,6 +12,7 @@
 #include "hosts/quorvane/LockscreenCommand.h"
 #include "hosts/quorvane/SettingsCommand.h"
 #include "platform/PlatformVersion.h"
+#include "platform/base/DeviceRoot.h"
 
 namespace {
 
@@ -47,7 +48,13 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string deviceRoot = defaultDeviceRoot();
 
-    if (args.size() >= 2 && args[0] == "--device-root") {
+    if (!args.empty() && args[0] == "--device-root") {
+        // An empty or missing folder would quietly fall back to another root; say so instead.
+        if (args.size() < 2 || args[1].empty()) {
+            std::fputs(kUsage, stderr);
+            std::fputs("quorvane: --device-root needs a folder\n", stderr);
+            return 2;
+        }
         deviceRoot = args[1];
         args.erase(args.begin(), args.begin() + 2);
     }
@@ -65,6 +72,17 @@ int main(int argc, char** argv) {
         std::printf("quorvane %s (platform %s)\n", QV_VERSION, platform::version());
         return 0;
     }
+    // A new device root gets the folders every device has (the log's /tmp among them) before
+    // any command uses it.
+    base::setDeviceRoot(deviceRoot);
+    if (command == "defaults" || command == "glass" || command == "lockscreen" ||
+        command == "settings") {
+        std::string error;
+        if (!base::layOutDeviceRoot(&error)) {
+            std::fprintf(stderr, "quorvane: %s\n", error.c_str());
+            return 1;
+        }
+    }
     if (command == "defaults") {
         return runDefaultsCommand(std::vector<std::string>(args.begin() + 1, args.end()),
                                   deviceRoot);
@@ -81,6 +99,6 @@ int main(int argc, char** argv) {
         return runSettingsCommand(std::vector<std::string>(args.begin() + 1, args.end()),
                                   deviceRoot);
     }
-    std::fprintf(stderr, "quorvane: unknown command '%s'\n\n%s", args[0].c_str(), kUsage);
+    std::fprintf(stderr, "%s\nquorvane: unknown command '%s'\n", kUsage, args[0].c_str());
     return 2;
 }

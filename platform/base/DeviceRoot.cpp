@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -92,6 +93,21 @@ bool makeDirectories(const std::string& path) {
     }
     if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) return false;
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool layOutDeviceRoot(std::string* error) {
+    for (const char* folder : kStandardDeviceFolders) {
+        const std::string path = resolveDevicePath(folder);
+        if (makeDirectories(path)) continue;
+        if (error) {
+            struct stat info {};
+            *error = ::stat(path.c_str(), &info) == 0
+                         ? "cannot make the device folder " + path + ": something else is there"
+                         : "cannot make the device folder " + path + ": " + std::strerror(errno);
+        }
+        return false;
+    }
+    return true;
 }
 
 }  // namespace base

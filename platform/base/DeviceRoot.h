@@ -28,4 +28,13 @@ std::string resolveDevicePath(std::string_view phonePath);
 // umask). Returns whether `path` is a directory afterwards.
 bool makeDirectories(const std::string& path);
 
+// The folders every device has, as phone paths: the temporary folder (where the diagnostic log
+// goes) and the mobile user's preferences folder.
+inline constexpr const char* kStandardDeviceFolders[] = {"/tmp", "/var/mobile/Library/Preferences"};
+
+// Creates the standard folders under the current root when they are missing, so that a program
+// given a new, empty root finds the layout it expects. Nothing that exists is changed. Returns
+// false, with `error` (when given) naming the folder and the reason, when one cannot be made.
+bool layOutDeviceRoot(std::string* error = nullptr);
+
 }  // namespace base

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/base/RegularFile.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/graphics/detail/JpegDecoder.h"
 
@@ -18,6 +19,9 @@ namespace graphics {
 namespace {
 
 constexpr std::size_t kMaxFileBytes = std::size_t(512) << 20;
+// The same limits as for JPEG: no side above 32768 pixels, at most 2^28 pixels in all.
+constexpr uint32_t kMaxImageSide = 1u << 15;
+constexpr uint64_t kMaxImagePixels = 1ull << 28;
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
 
 void setReason(std::string* reason, std::string text) {
@@ -43,14 +47,46 @@ cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned in
     return CAIRO_STATUS_SUCCESS;
 }
 
+uint32_t readBigEndian32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+// libpng reports every error to Cairo as "out of memory"; the header says most of what can be
+// wrong with a file, in words a user can act on, and stops absurd sizes before any allocation.
+bool checkPngHeader(std::span<const uint8_t> bytes, std::string* reason) {
+    // Signature, chunk length, "IHDR", width, height.
+    if (bytes.size() < 24 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) {
+        setReason(reason, "PNG data is truncated or has no image header");
+        return false;
+    }
+    const uint32_t width = readBigEndian32(bytes.data() + 16);
+    const uint32_t height = readBigEndian32(bytes.data() + 20);
+    if (width == 0 || height == 0) {
+        setReason(reason, "PNG image has no pixels (" + std::to_string(width) + " x " +
+                              std::to_string(height) + ")");
+        return false;
+    }
+    if (width > kMaxImageSide || height > kMaxImageSide ||
+        uint64_t(width) * height > kMaxImagePixels) {
+        setReason(reason, "PNG image is too large (" + std::to_string(width) + " x " +
+                              std::to_string(height) + " pixels)");
+        return false;
+    }
+    return true;
+}
+
 std::shared_ptr<const Image> decodePng(std::span<const uint8_t> bytes, double scale,
                                        std::string* reason) {
+    if (!checkPngHeader(bytes, reason)) return nullptr;
     ByteReader reader{bytes};
     cairo_surface_t* s = cairo_image_surface_create_from_png_stream(readBytes, &reader);
     const cairo_status_t status = cairo_surface_status(s);
     if (status != CAIRO_STATUS_SUCCESS) {
-        setReason(reason,
-                  std::string("PNG data cannot be decoded: ") + cairo_status_to_string(status));
+        // With the size checked above, Cairo's "out of memory" means libpng gave up on the data.
+        setReason(reason, status == CAIRO_STATUS_NO_MEMORY
+                              ? std::string("PNG data is corrupt or truncated")
+                              : std::string("PNG data cannot be decoded: ") +
+                                    cairo_status_to_string(status));
         cairo_surface_destroy(s);
         return nullptr;
     }
@@ -100,29 +136,15 @@ std::shared_ptr<const Image> decodeImage(std::span<const uint8_t> bytes, std::st
 
 std::shared_ptr<const Image> readImageFile(const std::string& path, std::string* reason,
                                            double scale) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        setReason(reason, "cannot open image file " + path + ": " + std::strerror(errno));
+    base::RegularFileError error;
+    const auto bytes = base::readRegularFile(path, kMaxFileBytes, &error);
+    if (!bytes) {
+        setReason(reason, "cannot read image file " + error.message);
         return nullptr;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || std::size_t(st.st_size) > kMaxFileBytes) {
-        ::close(fd);
-        setReason(reason, "cannot read image file " + path + ": not a regular file or too large");
-        return nullptr;
-    }
-    std::vector<uint8_t> bytes(static_cast<std::size_t>(st.st_size));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += std::size_t(n);
-    }
-    ::close(fd);
-    bytes.resize(got);
     std::string why;
-    auto image = decodeImage(bytes, &why, scale);
+    auto image = decodeImage(
+        std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), &why, scale);
     if (!image) setReason(reason, path + ": " + why);
     return image;
 }
@@ -165,6 +187,19 @@ std::optional<std::vector<uint8_t>> encodePNG(const Image& image, std::string* r
 }
 
 bool writePNGFile(const Image& image, const std::string& path, std::string* reason) {
+    // Only a regular file is ours to replace: renaming over a device node, a FIFO or a symbolic
+    // link would destroy something that was never an image file.
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        setReason(reason, "refusing to replace " + path +
+                              ": it exists and is not a regular file (" +
+                              (S_ISLNK(existing.st_mode)   ? "a symbolic link"
+                               : S_ISDIR(existing.st_mode) ? "a directory"
+                               : S_ISFIFO(existing.st_mode) ? "a FIFO"
+                                                            : "a device or socket") +
+                              ")");
+        return false;
+    }
     auto bytes = encodePNG(image, reason);
     if (!bytes) return false;
     std::string tmp = path + ".XXXXXX";

@@ -6,20 +6,61 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
+#include "platform/base/RegularFile.h"
 #include "platform/prefs/detail/SynchronizeProbe.h"
 
 namespace prefs {
 
 namespace {
 
-// A preference file larger than this is not one the system wrote.
-constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
-
 const char kTemporaryInfix[] = ".tmp-";
+constexpr std::size_t kTemporarySuffixLength = 6;  // mkostemp's "XXXXXX"
+const char kCorruptSuffix[] = ".corrupt";
+
+bool isAlphanumeric(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Whether `name` is a temporary file of the domain file named `domainName`: the prefix and
+// exactly the six letters or digits mkostemp puts in.
+bool isTemporaryName(std::string_view name, const std::string& prefix) {
+    if (name.size() != prefix.size() + kTemporarySuffixLength || !name.starts_with(prefix)) {
+        return false;
+    }
+    return std::all_of(name.begin() + std::ptrdiff_t(prefix.size()), name.end(), isAlphanumeric);
+}
+
+// The number of a set-aside copy's name: 0 for "<base>.corrupt", N for "<base>.corrupt.N";
+// nullopt for any other name.
+std::optional<unsigned long> corruptCopyNumber(std::string_view name, const std::string& base) {
+    const std::string stem = base + kCorruptSuffix;
+    if (!name.starts_with(stem)) return std::nullopt;
+    name.remove_prefix(stem.size());
+    if (name.empty()) return 0ul;
+    if (name.front() != '.' || name.size() < 2 || name.size() > 9 || name[1] == '0') {
+        return std::nullopt;
+    }
+    unsigned long number = 0;
+    for (char c : name.substr(1)) {
+        if (c < '0' || c > '9') return std::nullopt;
+        number = number * 10 + unsigned(c - '0');
+    }
+    return number;
+}
+
+bool isRegularEntry(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
 
 std::string directoryOf(const std::string& path) {
     auto slash = path.rfind('/');
@@ -55,50 +96,46 @@ void syncDirectory(const std::string& directory) {
 
 }  // namespace
 
-PreferenceFileContents readPreferenceFile(const std::string& path) {
+PreferenceFileContents parsePreferenceFile(const std::string& path, const std::string& bytes) {
     PreferenceFileContents contents;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        contents.status = errno == ENOENT ? PreferenceFileContents::Status::Missing
-                                          : PreferenceFileContents::Status::Unreadable;
-        return contents;
-    }
-    contents.status = PreferenceFileContents::Status::Unreadable;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
-        ::close(fd);
-        return contents;
-    }
-    std::vector<uint8_t> bytes;
-    bytes.reserve(size_t(info.st_size));
-    uint8_t buffer[16384];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return contents;
-        }
-        if (n == 0) break;
-        bytes.insert(bytes.end(), buffer, buffer + n);
-        if (bytes.size() > size_t(kMaxFileSize)) {
-            ::close(fd);
-            return contents;
-        }
-    }
-    ::close(fd);
-    auto root = base::PlistValue::parse(bytes);
+    auto root = base::PlistValue::parse(
+        std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
     if (root && root->isDictionary()) {
         contents.status = PreferenceFileContents::Status::Valid;
         contents.dictionary = std::move(root);
+    } else {
+        contents.status = PreferenceFileContents::Status::Corrupt;
+        contents.error = path + (root ? " holds a property list whose root is not a dictionary"
+                                      : " is not a property list");
     }
     return contents;
 }
 
+PreferenceFileContents readPreferenceFile(const std::string& path) {
+    base::RegularFileError error;
+    auto bytes = base::readRegularFile(path, kMaxPreferenceFileBytes, &error);
+    if (!bytes) {
+        PreferenceFileContents contents;
+        if (error.kind != base::RegularFileError::Kind::Missing) {
+            contents.status = PreferenceFileContents::Status::Inaccessible;
+            contents.error = error.message;
+        }
+        return contents;
+    }
+    return parsePreferenceFile(path, *bytes);
+}
+
 PreferenceFileLock::PreferenceFileLock(const std::string& domainPath) {
     std::string lockPath = domainPath + ".lock";
-    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Non-blocking, and only a regular file: a FIFO planted at the lock's path must not hang us.
+    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd_ < 0) return;
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        return;
+    }
     while (::flock(fd_, LOCK_EX) != 0) {
         if (errno != EINTR) {
             ::close(fd_);
@@ -122,16 +159,47 @@ void removeStaleTemporaryFiles(const std::string& domainPath) {
     if (!dir) return;
     std::vector<std::string> stale;
     while (dirent* entry = ::readdir(dir)) {
-        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
-            stale.emplace_back(entry->d_name);
-        }
+        if (isTemporaryName(entry->d_name, prefix)) stale.emplace_back(entry->d_name);
     }
     ::closedir(dir);
-    for (const auto& name : stale) ::unlink((directory + "/" + name).c_str());
+    for (const auto& name : stale) {
+        const std::string path = directory + "/" + name;
+        if (isRegularEntry(path)) ::unlink(path.c_str());
+    }
 }
 
-bool setAsideUnreadableFile(const std::string& domainPath) {
-    return ::rename(domainPath.c_str(), (domainPath + ".corrupt").c_str()) == 0;
+std::string setAsideCorruptFile(const std::string& domainPath) {
+    const std::string directory = directoryOf(domainPath);
+    const std::string base = baseNameOf(domainPath);
+
+    // Pass 1: the copies kept so far, oldest first.
+    std::vector<unsigned long> kept;
+    if (DIR* dir = ::opendir(directory.c_str())) {
+        while (dirent* entry = ::readdir(dir)) {
+            if (auto number = corruptCopyNumber(entry->d_name, base)) kept.push_back(*number);
+        }
+        ::closedir(dir);
+    }
+    std::sort(kept.begin(), kept.end());
+    auto copyPath = [&](unsigned long number) {
+        return domainPath + kCorruptSuffix + (number ? "." + std::to_string(number) : "");
+    };
+
+    // Pass 2: move the file under a name no copy has; never over an existing one.
+    const unsigned long next = kept.empty() ? 0 : kept.back() + 1;
+    const std::string target = copyPath(next);
+    if (::renameat2(AT_FDCWD, domainPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) !=
+        0) {
+        return {};
+    }
+    kept.push_back(next);
+
+    // Pass 3: drop the oldest copies beyond the limit. Only regular files are ours to remove.
+    for (std::size_t i = 0; i + kMaxCorruptCopies < kept.size(); ++i) {
+        const std::string old = copyPath(kept[i]);
+        if (isRegularEntry(old)) ::unlink(old.c_str());
+    }
+    return target;
 }
 
 bool writePreferenceFileAtomically(const std::string& domainPath,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/base/PropertyList.h"
@@ -15,17 +16,27 @@ namespace prefs {
 
 struct PreferenceFileContents {
     enum class Status {
-        Missing,     // no file: an empty domain
-        Valid,       // a property list whose root is a dictionary
-        Unreadable,  // present but corrupt, truncated, of the wrong root type, or not readable
+        Missing,       // no file: an empty domain
+        Valid,         // a property list whose root is a dictionary
+        Corrupt,       // read whole, but not a property list or not a dictionary at its root
+        Inaccessible,  // present but not read: no permission, not a regular file, too large, or
+                       // an I/O error. Its content is unknown, so it must not be replaced.
     };
     Status status = Status::Missing;
     // The domain's dictionary; an empty dictionary unless the status is Valid. Never null.
     base::PlistPtr dictionary = base::PlistValue::emptyDictionary();
+    // For Corrupt and Inaccessible: a sentence naming the file and what is wrong with it.
+    std::string error;
 };
 
-// Reads the file at `path`, XML or binary.
+// A preference file larger than this is not one the system wrote.
+inline constexpr std::size_t kMaxPreferenceFileBytes = 64 * 1024 * 1024;
+
+// Reads the file at `path`, XML or binary, without ever blocking on it.
 PreferenceFileContents readPreferenceFile(const std::string& path);
+
+// Parses the bytes of a preference file as readPreferenceFile() does (Valid or Corrupt).
+PreferenceFileContents parsePreferenceFile(const std::string& path, const std::string& bytes);
 
 // The exclusive writer lock of the domain file at `path`, held while the object lives.
 class PreferenceFileLock {
@@ -45,11 +56,20 @@ class PreferenceFileLock {
 
 // With the lock held: removes temporary files that writers killed before their rename left
 // behind. Any temporary file that exists while we hold the lock belongs to a dead writer.
+// Temporary files are named "<name>.tmp-" followed by exactly six letters or digits; no domain's
+// own file ("<domain>.plist", its ".lock" and ".corrupt" companions) can have such a name, so the
+// sweep never touches another domain's files.
 void removeStaleTemporaryFiles(const std::string& domainPath);
 
-// With the lock held: renames an unreadable file to "<name>.corrupt" so that the next write does
-// not destroy data we could not parse. Returns false when the file could not be moved.
-bool setAsideUnreadableFile(const std::string& domainPath);
+// How many set-aside copies of one domain's corrupt files are kept.
+inline constexpr int kMaxCorruptCopies = 5;
+
+// With the lock held: renames a corrupt file so that the next write does not destroy data we
+// could not parse. The first copy is "<name>.corrupt", later ones "<name>.corrupt.1",
+// "<name>.corrupt.2" and so on; no copy ever replaces another, and beyond kMaxCorruptCopies the
+// oldest copies are removed. Returns the new path, or an empty string when the file could not be
+// moved.
+std::string setAsideCorruptFile(const std::string& domainPath);
 
 // With the lock held: writes `dictionary` in binary form to a temporary file in the same folder,
 // flushes it, and renames it over `domainPath`. Returns false and leaves the old file in place

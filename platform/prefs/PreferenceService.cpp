@@ -1,5 +1,6 @@
 #include "platform/prefs/PreferenceService.h"
 
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -149,9 +150,13 @@ base::PlistPtr PreferenceService::copyAll(std::string_view domain) {
     return applyPending(state->stored, state->pending);
 }
 
-bool PreferenceService::synchronize(std::string_view domain) {
+bool PreferenceService::synchronize(std::string_view domain, std::string* error) {
+    auto fail = [error](std::string message) {
+        if (error) *error = std::move(message);
+        return false;
+    };
     Domain* state = domainFor(domain);
-    if (!state) return false;
+    if (!state) return fail("'" + std::string(domain) + "' is not a valid domain name");
     std::lock_guard lock(state->mutex);
 
     // Nothing of ours to write: only pick up what other processes wrote.
@@ -162,20 +167,31 @@ bool PreferenceService::synchronize(std::string_view domain) {
     }
 
     // Pass 1: take the domain's writer lock, creating the folder on the first write.
-    if (!base::makeDirectories(impl_->directory)) return false;
+    if (!base::makeDirectories(impl_->directory)) {
+        return fail("cannot make the preferences folder " + impl_->directory);
+    }
     PreferenceFileLock fileLock(state->path);
-    if (!fileLock.isLocked()) return false;
+    if (!fileLock.isLocked()) return fail("cannot lock " + state->path + ".lock");
     detail::runSynchronizeProbe(detail::SynchronizeStage::Locked);
     removeStaleTemporaryFiles(state->path);
 
-    // Pass 2: read the file as other processes left it. A file we cannot parse is kept aside
-    // rather than silently replaced.
+    // Pass 2: read the file as other processes left it. A file we cannot read may hold anything,
+    // so it is neither replaced nor moved; a file we read but cannot parse is kept aside rather
+    // than silently replaced.
     PreferenceFileContents onDisk = readPreferenceFile(state->path);
-    if (onDisk.status == PreferenceFileContents::Status::Unreadable &&
-        !setAsideUnreadableFile(state->path)) {
+    if (onDisk.status == PreferenceFileContents::Status::Inaccessible) {
         state->stored = onDisk.dictionary;
         state->loaded = true;
-        return false;
+        return fail("cannot read " + onDisk.error + "; nothing was written");
+    }
+    if (onDisk.status == PreferenceFileContents::Status::Corrupt) {
+        const std::string kept = setAsideCorruptFile(state->path);
+        if (kept.empty()) {
+            state->stored = onDisk.dictionary;
+            state->loaded = true;
+            return fail(onDisk.error + " and cannot be set aside; nothing was written");
+        }
+        std::fprintf(stderr, "prefs: %s; kept it as %s\n", onDisk.error.c_str(), kept.c_str());
     }
 
     // Pass 3: apply our changes key by key on top of theirs and write only if that changes
@@ -187,7 +203,7 @@ bool PreferenceService::synchronize(std::string_view domain) {
     if (!unchanged && !writePreferenceFileAtomically(state->path, *merged)) {
         state->stored = onDisk.dictionary;
         state->loaded = true;
-        return false;
+        return fail("cannot write " + state->path);
     }
 
     // Pass 4: the file now holds exactly `merged`.

@@ -20,7 +20,10 @@ namespace prefs {
 // now, applies this process's pending sets and removals on top, and replaces the file atomically
 // (temporary file, flush, rename). Two processes that change different keys at the same time
 // therefore both keep their key. A file that cannot be parsed reads as an empty domain and is
-// renamed to "<domain>.plist.corrupt" before the next write replaces it.
+// set aside as "<domain>.plist.corrupt" (then ".corrupt.1", ".corrupt.2", ...) before the next
+// write replaces it; the service says so on standard error. A file that cannot be read at all
+// (no permission, not a regular file) also reads as an empty domain, but is never set aside or
+// replaced: writes to that domain fail until it is readable again.
 //
 // All members may be called from any thread.
 class PreferenceService {
@@ -44,9 +47,10 @@ class PreferenceService {
     void setValue(std::string_view key, base::PlistPtr value, std::string_view domain);
 
     // Writes the pending changes (merged with what other processes wrote) and re-reads the
-    // domain. Returns false when the domain name is invalid or the file could not be written;
-    // the pending changes are then kept for the next attempt.
-    bool synchronize(std::string_view domain);
+    // domain. Returns false when the domain name is invalid, the file could not be read or could
+    // not be written; the pending changes are then kept for the next attempt and `error`, when
+    // given, receives a sentence saying what went wrong.
+    bool synchronize(std::string_view domain, std::string* error = nullptr);
 
     // Every key of `domain` with its value, pending changes included; an empty dictionary for a
     // missing, unreadable or invalid domain. Never null.

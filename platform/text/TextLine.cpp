@@ -1,8 +1,10 @@
 #include "platform/text/TextLine.h"
 
 #include <hb.h>
+#include <unicode/ubidi.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/text/detail/Utf8.h"
 
@@ -72,7 +74,63 @@ struct Segment {
     std::size_t length;
     std::shared_ptr<const Font> font;
     base::Color color;
+    UBiDiLevel level = 0;  // odd: right to left
 };
+
+// The bidirectional embedding level of every byte of `text` (the paragraph's direction taken
+// from its first strong character), or an empty vector when the whole text runs left to right,
+// which is the common case and needs no reordering.
+std::vector<UBiDiLevel> bidiLevels(const std::string& text) {
+    // Pass 1: UTF-16 for ICU, remembering where each UTF-16 unit starts in the bytes.
+    std::vector<UChar> units;
+    std::vector<std::size_t> unitOfByte(text.size(), 0);
+    bool anyNonAscii = false;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t n = 1;
+        char32_t cp = detail::decodeUtf8(text, i, &n);
+        anyNonAscii = anyNonAscii || cp >= 0x80;
+        for (std::size_t k = 0; k < n; ++k) unitOfByte[i + k] = units.size();
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            units.push_back(UChar(0xD800 + (cp >> 10)));
+            units.push_back(UChar(0xDC00 + (cp & 0x3FF)));
+        } else {
+            units.push_back(UChar(cp));
+        }
+        i += n;
+    }
+    // Only characters beyond ASCII can run right to left.
+    if (!anyNonAscii) return {};
+
+    // Pass 2: the levels, mapped back to the bytes.
+    UErrorCode status = U_ZERO_ERROR;
+    UBiDi* bidi = ubidi_openSized(int32_t(units.size()), 0, &status);
+    if (U_FAILURE(status)) return {};
+    ubidi_setPara(bidi, units.data(), int32_t(units.size()), UBIDI_DEFAULT_LTR, nullptr, &status);
+    std::vector<UBiDiLevel> levels;
+    if (U_SUCCESS(status) && ubidi_getDirection(bidi) != UBIDI_LTR) {
+        const UBiDiLevel* unitLevels = ubidi_getLevels(bidi, &status);
+        if (U_SUCCESS(status) && unitLevels) {
+            levels.resize(text.size());
+            for (std::size_t i = 0; i < text.size(); ++i) levels[i] = unitLevels[unitOfByte[i]];
+        }
+    }
+    ubidi_close(bidi);
+    return levels;
+}
+
+// The order in which to place `segments` from left to right.
+std::vector<std::size_t> visualOrder(const std::vector<Segment>& segments) {
+    std::vector<std::size_t> order(segments.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    if (segments.empty()) return order;
+    std::vector<UBiDiLevel> levels;
+    for (const Segment& segment : segments) levels.push_back(segment.level);
+    std::vector<int32_t> map(segments.size());
+    ubidi_reorderVisual(levels.data(), int32_t(levels.size()), map.data());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = std::size_t(map[i]);
+    return order;
+}
 
 }  // namespace
 
@@ -80,8 +138,9 @@ std::shared_ptr<const TextLine> TextLine::create(const AttributedString& string)
     auto line = std::make_shared<TextLine>();
     const std::string& text = string.string();
 
-    // Pass 1: split every attribute run into segments of one font, choosing a fallback font for
-    // each character the run's font lacks.
+    // Pass 1: split every attribute run into segments of one font and one direction, choosing a
+    // fallback font for each character the run's font lacks.
+    const std::vector<UBiDiLevel> levels = bidiLevels(text);
     std::vector<Segment> segments;
     for (const AttributedString::Run& run : string.runs()) {
         const Style style = styleOf(run.attributes);
@@ -99,24 +158,31 @@ std::shared_ptr<const TextLine> TextLine::create(const AttributedString& string)
                 }
             }
             previous = font;
+            const UBiDiLevel level = levels.empty() ? 0 : levels[i];
             if (!segments.empty() && segments.back().start + segments.back().length == i &&
-                segments.back().font == font && segments.back().color == style.color) {
+                segments.back().font == font && segments.back().color == style.color &&
+                segments.back().level == level) {
                 segments.back().length += n;
             } else {
-                segments.push_back({i, n, font, style.color});
+                segments.push_back({i, n, font, style.color, level});
             }
             i += n;
         }
     }
 
-    // Pass 2: shape each segment with the whole text as context, and place its glyphs after the
-    // previous segment's.
+    // Pass 2: shape each segment in its direction with the whole text as context, and place the
+    // segments from left to right in the bidirectional algorithm's visual order.
     hb_buffer_t* buffer = hb_buffer_create();
     double penX = 0;
-    for (const Segment& segment : segments) {
+    for (const std::size_t index : visualOrder(segments)) {
+        const Segment& segment = segments[index];
         hb_buffer_clear_contents(buffer);
         hb_buffer_add_utf8(buffer, text.data(), int(text.size()), unsigned(segment.start),
                            int(segment.length));
+        if (!levels.empty()) {
+            hb_buffer_set_direction(buffer,
+                                    segment.level % 2 ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+        }
         hb_buffer_guess_segment_properties(buffer);
         hb_shape(segment.font->hbFont(), buffer, nullptr, 0);
 

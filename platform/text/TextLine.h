@@ -35,8 +35,10 @@ struct GlyphRun {
 //
 // Fonts come from the layout font attribute, else the toolkit's, else the 12-point system font;
 // colours likewise, else black. Characters the run's font cannot show are set in an installed
-// font that can (per character, marks and joiners staying with their base). Runs of another
-// direction are shaped in that direction but not reordered among themselves.
+// font that can (per character, marks and joiners staying with their base). Text that runs right
+// to left (Arabic, Hebrew) is laid out by the Unicode bidirectional algorithm: each directional
+// run is shaped in its direction and the runs are placed in visual order, so `runs()` lists them
+// from left to right.
 class TextLine {
   public:
     static std::shared_ptr<const TextLine> create(const AttributedString& string);

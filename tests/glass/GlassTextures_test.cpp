@@ -284,3 +284,71 @@ TEST_F(GlassTextures, MaskEdgeFieldIsMadeWithTheMaskForTheDrawableAndAgainWhenIt
     drawNow(*view);
     EXPECT_EQ(stats().framesCommitted, frames + 2) << "rectangle glass draws without a field";
 }
+
+// Regression (fault 11): a bake was counted as done and stored as a shared variant when it was
+// recorded, so a command buffer that then failed left the view without a blur for good and let
+// other views adopt a texture that was never blurred.
+TEST_F(GlassTextures, FailedBlurBakeIsReArmedAndNeverShared) {
+    LGGlassContext* context = LGGlassContextShared();
+    auto wallpaper = makeTestImage(60, 120, 2);
+    auto view = makeGlass({0, 0, 40, 40}, wallpaper);
+    ASSERT_TRUE(view);
+    const std::uint64_t bakes = stats().blurBakes;
+
+    // A frame whose buffer fails as a whole: its sampler slot is left empty.
+    const auto sampler = context->sampler;
+    context->sampler.reset();
+    drawNow(*view);
+    context->sampler = sampler;
+    EXPECT_EQ(stats().blurBakes, bakes + 1) << "the bake was recorded";
+    EXPECT_TRUE(Access::needsBlurBake(*view)) << "and is wanted again";
+    EXPECT_FALSE(Access::cacheEntry(*view)->blurVariant(LGBlurKey(8.0)))
+        << "a bake that never ran is not offered to other views";
+
+    // A second view of the same wallpaper bakes its own rather than adopting the failed one.
+    auto other = makeGlass({50, 0, 40, 40}, wallpaper);
+    ASSERT_TRUE(other);
+    drawNow(*other);
+    EXPECT_EQ(stats().blurBakes, bakes + 2);
+    EXPECT_NE(Access::blurredTexture(*other), Access::blurredTexture(*view));
+
+    // The first view's next sound frame adopts the good variant; nothing is left pending.
+    drawNow(*view);
+    EXPECT_FALSE(Access::needsBlurBake(*view));
+    EXPECT_EQ(Access::blurredTexture(*view), Access::blurredTexture(*other));
+}
+
+// Regression (fault 12): the upload, CPU copy and blur variants of a wallpaper image that had died
+// stayed in the cache, and in a view left without a wallpaper, until some later upload.
+TEST_F(GlassTextures, TexturesOfADeadWallpaperGoWithTheImage) {
+    auto& cache = LGGlassContextShared()->textureCache;
+    const std::size_t images = cache.imageCount();
+    auto wallpaper = makeTestImage(30, 30);
+    auto view = makeGlass({0, 0, 40, 40}, wallpaper);
+    auto bystander = makeGlass({50, 0, 40, 40}, makeTestImage(20, 20));
+    ASSERT_TRUE(view && bystander);
+    drawNow(*view);
+    drawNow(*bystander);
+    const std::weak_ptr<LGTextureCacheEntry> entry = Access::cacheEntry(*view);
+    const std::weak_ptr<gpu::Texture> upload = Access::bgTexture(*view);
+    const std::weak_ptr<gpu::Texture> blurred = Access::blurredTexture(*view);
+    ASSERT_FALSE(entry.expired() || upload.expired() || blurred.expired());
+
+    // The view lets go of its wallpaper: its textures go at once.
+    view->setWallpaperImage(nullptr);
+    EXPECT_FALSE(Access::bgTexture(*view));
+    EXPECT_FALSE(Access::blurredTexture(*view));
+    EXPECT_FALSE(Access::cacheEntry(*view));
+    EXPECT_FALSE(entry.expired()) << "the image still lives elsewhere: its upload stays shared";
+
+    // The image dies elsewhere: the next frame of any glass view takes its upload along, with
+    // no upload in between.
+    const std::uint64_t uploads = stats().wallpaperUploads;
+    wallpaper.reset();
+    drawNow(*bystander);
+    EXPECT_EQ(stats().wallpaperUploads, uploads);
+    EXPECT_TRUE(entry.expired());
+    EXPECT_TRUE(upload.expired());
+    EXPECT_TRUE(blurred.expired());
+    EXPECT_EQ(cache.imageCount(), images + 1) << "only the bystander's image is left";
+}

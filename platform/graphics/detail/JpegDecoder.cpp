@@ -4,6 +4,8 @@
 #include <vector>
 
 #include <jpeglib.h>
+// jerror.h needs jpeglib.h first.
+#include <jerror.h>
 
 #include "platform/graphics/detail/JpegDecoder.h"
 
@@ -19,6 +21,7 @@ struct ErrorManager {
     jpeg_error_mgr base;
     jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    char damage[JMSG_LENGTH_MAX];  // the first warning that says pixels were made up
 };
 
 void onError(j_common_ptr cinfo) {
@@ -27,9 +30,20 @@ void onError(j_common_ptr cinfo) {
     longjmp(err->jump, 1);
 }
 
-// libjpeg's default prints warnings (such as "premature end of data") to stderr; a truncated
-// wallpaper still decodes with grey rows, which is what the caller gets.
-void onMessage(j_common_ptr, int) {}
+// libjpeg's default prints warnings to stderr and goes on. Most are harmless, but after these the
+// decoder fills the rest of the picture with grey or garbage: the file is truncated or damaged,
+// and showing it would pass a broken wallpaper off as a good one.
+bool warningLosesPixels(int code) {
+    return code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_MUST_RESYNC ||
+           code == JWRN_HUFF_BAD_CODE;
+}
+
+void onMessage(j_common_ptr cinfo, int level) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (level < 0 && err->damage[0] == '\0' && warningLosesPixels(cinfo->err->msg_code)) {
+        (*cinfo->err->format_message)(cinfo, err->damage);
+    }
+}
 
 ImageOrientation orientationFromTag(int tag) {
     switch (tag) {
@@ -92,6 +106,7 @@ bool decodeInto(jpeg_decompress_struct* cinfo, ErrorManager* err, std::span<cons
     JSAMPARRAY rows = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
                                                   JPOOL_IMAGE, w * comps, 1);
     while (cinfo->output_scanline < h) {
+        if (err->damage[0] != '\0') break;
         const unsigned y = cinfo->output_scanline;
         if (jpeg_read_scanlines(cinfo, rows, 1) != 1) break;
         uint8_t* out = pixels->data() + std::size_t(y) * w * 4;
@@ -110,7 +125,18 @@ bool decodeInto(jpeg_decompress_struct* cinfo, ErrorManager* err, std::span<cons
             }
         }
     }
+    if (err->damage[0] == '\0' && cinfo->output_scanline < h) {
+        std::strcpy(err->damage, "fewer rows than the header promises");
+    }
+    if (err->damage[0] != '\0') {
+        if (reason) *reason = std::string("JPEG data is truncated or damaged: ") + err->damage;
+        return false;
+    }
     jpeg_finish_decompress(cinfo);
+    if (err->damage[0] != '\0') {
+        if (reason) *reason = std::string("JPEG data is truncated or damaged: ") + err->damage;
+        return false;
+    }
     *width = int(w);
     *height = int(h);
     return true;
@@ -161,6 +187,7 @@ std::shared_ptr<const Image> decodeJpeg(std::span<const uint8_t> bytes, double s
     err.base.error_exit = onError;
     err.base.emit_message = onMessage;
     err.message[0] = '\0';
+    err.damage[0] = '\0';
 
     std::vector<uint8_t> pixels;
     int w = 0, h = 0, tag = 0;

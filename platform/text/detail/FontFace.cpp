@@ -10,9 +10,14 @@
 #include <mutex>
 #include <tuple>
 
+#include "platform/base/RegularFile.h"
+
 namespace text::detail {
 
 namespace {
+
+// Larger than any font a phone ships; the largest system fonts here are around 20 MB.
+constexpr std::size_t kMaxFontFileBytes = std::size_t(256) << 20;
 
 std::string nameEntry(hb_face_t* face, hb_ot_name_id_t id) {
     unsigned length = hb_ot_name_get_utf8(face, id, HB_LANGUAGE_INVALID, nullptr, nullptr);
@@ -152,11 +157,18 @@ std::shared_ptr<const FontFace> FontFace::fromFile(const std::string& path, unsi
         }
     }
 
-    hb_blob_t* blob = hb_blob_create_from_file_or_fail(path.c_str());
-    if (!blob) {
-        if (reason) *reason = "cannot read font file " + path;
+    // Read through the non-blocking reader: the path may have been swapped for a FIFO since the
+    // stat above.
+    base::RegularFileError error;
+    auto bytes = base::readRegularFile(path, kMaxFontFileBytes, &error);
+    if (!bytes) {
+        if (reason) *reason = "cannot read font file " + error.message;
         return nullptr;
     }
+    auto* owned = new std::string(std::move(*bytes));
+    hb_blob_t* blob = hb_blob_create(
+        owned->data(), static_cast<unsigned>(owned->size()), HB_MEMORY_MODE_READONLY, owned,
+        [](void* data) { delete static_cast<std::string*>(data); });
     std::string why;
     auto face = fromBlob(blob, index, &why);
     if (!face) {

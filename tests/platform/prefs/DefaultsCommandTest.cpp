@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <sstream>
 
 #include "hosts/quorvane/DefaultsCommand.h"
@@ -148,4 +150,90 @@ TEST_F(DefaultsCommand, NotifyPostsTheNamedNotificationAfterTheChange) {
     std::unique_lock lock(mutex);
     ASSERT_TRUE(posted.wait_for(lock, std::chrono::seconds(20), [&] { return seen != 0; }));
     EXPECT_EQ(seen, 7.0);
+}
+
+// Regression (fault 6): a missing value after a type was stored as that type's name, invalid
+// UTF-8 was stored altered, a number that is tiny but finite was called not finite, and deleting
+// a corrupt domain reported success while leaving the file.
+TEST_F(DefaultsCommand, SilentWrongSuccessesAreErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string error;
+    };
+    const Case cases[] = {
+        {{"write", "com.velk.quorvane", "K", "-int"},
+         2,
+         "quorvane defaults: -int needs a value after it\n"},
+        {{"write", "com.velk.quorvane", "K", "-bool"},
+         2,
+         "quorvane defaults: -bool needs a value after it\n"},
+        {{"write", "com.velk.quorvane", "K", "caf\xC3"},
+         2,
+         "quorvane defaults: the value is not valid UTF-8 text\n"},
+        {{"write", "com.velk.quorvane", "K", "-string", "\xED\xA0\x80"},
+         2,
+         "quorvane defaults: -string needs valid UTF-8 text\n"},
+        {{"write", "com.velk.quorvane", "K\xFF", "v"},
+         2,
+         "quorvane defaults: the key is not valid UTF-8 text\n"},
+        {{"write", "com.velk.quorvane", "K", "-float", "1e-400"},
+         2,
+         "quorvane defaults: -float needs a number that is 0 or at least about 4.9e-324 in size, "
+         "got '1e-400'\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[2] + " " + c.args.back());
+        auto result = run(c.args);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.err, c.error);
+        EXPECT_FALSE(stored());
+    }
+
+    // The smallest subnormal is a number like any other.
+    EXPECT_EQ(run({"write", "com.velk.quorvane", "Tiny", "-float", "4.9e-324"}).status, 0);
+    EXPECT_GT(stored()->objectForKey("Tiny")->doubleValue().value_or(0), 0.0);
+
+    const std::string file = root.preferencesFolder() + "/com.velk.quorvane.plist";
+    writeFileText(file, "garbage");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"delete", "com.velk.quorvane"},
+          std::vector<std::string>{"delete", "com.velk.quorvane", "K"}}) {
+        auto result = run(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "quorvane defaults: " + file + " is not a readable property list\n");
+        EXPECT_EQ(readFileText(file), "garbage");
+    }
+}
+
+// Regression (fault 1, through the command): a FIFO at the domain's path hung every verb.
+TEST_F(DefaultsCommand, FifoDomainFailsAtOnceForEveryVerb) {
+    const std::string file = root.preferencesFolder() + "/com.x.plist";
+    std::filesystem::create_directories(root.preferencesFolder());
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"read", "com.x"},
+                                                std::vector<std::string>{"write", "com.x", "k", "1"},
+                                                std::vector<std::string>{"delete", "com.x"}}) {
+        SCOPED_TRACE(args[0]);
+        auto result = run(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find("is not a regular file (a FIFO)"), std::string::npos)
+            << result.err;
+    }
+    struct stat info {};
+    ASSERT_EQ(::lstat(file.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST_F(DefaultsCommand, HelpAndVersionGoToStandardOutput) {
+    auto help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("usage: quorvane defaults"));
+    EXPECT_TRUE(help.out.ends_with("\n"));
+    auto version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("quorvane defaults ") + QV_VERSION + "\n");
+    auto bare = run({"read"});
+    EXPECT_EQ(bare.status, 2);
+    EXPECT_TRUE(bare.err.ends_with("\n"));
 }

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "platform/base/ProcessInfo.h"
 #include "platform/base/PropertyList.h"
+#include "platform/prefs/PreferenceFile.h"
 #include "platform/prefs/PreferenceService.h"
 #include "platform/prefs/UserDefaults.h"
 #include "tests/platform/prefs/PhonePlistFixtures.h"
@@ -197,4 +203,125 @@ TEST_F(PreferenceServiceTest, UserDefaultsUseTheBundleDomainAndWriteThrough) {
     defaults->removeObject("LGPrefsLastSurface");
     stored = PlistValue::parse(readFileBytes(folder + "/com.apple.Preferences.plist"));
     EXPECT_EQ(stored->objectForKey("LGPrefsLastSurface"), nullptr);
+}
+
+namespace {
+
+// Runs `body` in a child process and returns its exit status. As root the child first becomes
+// the unprivileged user "nobody", since root may read any file and permissions would not bite.
+int runUnprivileged(const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> folderListing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+// Regression (fault 1): opening a FIFO at a domain's path blocked every reader and writer forever.
+TEST_F(PreferenceServiceTest, FifoAtTheDomainPathNeverBlocksAndIsNeverReplaced) {
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    PreferenceService service(folder);
+    EXPECT_TRUE(service.copyAll(kDomain)->dictionaryValue().empty());
+    EXPECT_EQ(prefs::readPreferenceFile(file).status,
+              prefs::PreferenceFileContents::Status::Inaccessible);
+    EXPECT_NE(prefs::readPreferenceFile(file).error.find("FIFO"), std::string::npos);
+
+    service.setValue("A", PlistValue::integer(1), kDomain);
+    std::string error;
+    EXPECT_FALSE(service.synchronize(kDomain, &error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    struct stat info {};
+    ASSERT_EQ(::lstat(file.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the FIFO is still there";
+    EXPECT_FALSE(std::filesystem::exists(file + ".corrupt"));
+}
+
+// Regression (fault 2): the stale-temporary sweep of "com.x" removed every "com.x.plist.tmp-*",
+// which included the whole domain "com.x.plist.tmp-victim".
+TEST_F(PreferenceServiceTest, TemporaryFileSweepNeverTakesAnotherDomainsFile) {
+    PreferenceService service(folder);
+    const std::string victim = std::string(kDomain) + ".plist.tmp-victim";
+    const std::string sixLetters = std::string(kDomain) + ".plist.tmp-";  // file "…tmp-.plist"
+    for (const std::string& domain : {victim, sixLetters}) {
+        service.setValue("important", PlistValue::string("keep"), domain);
+        ASSERT_TRUE(service.synchronize(domain));
+    }
+    writeFileText(file + ".tmp-Ab12Z9", "what a killed writer left");
+
+    service.setValue("k", PlistValue::integer(1), kDomain);
+    ASSERT_TRUE(service.synchronize(kDomain));
+    EXPECT_FALSE(std::filesystem::exists(file + ".tmp-Ab12Z9"));
+    for (const std::string& domain : {victim, sixLetters}) {
+        PreferenceService fresh(folder);
+        auto kept = fresh.copyValue("important", domain);
+        ASSERT_TRUE(kept) << domain;
+        EXPECT_EQ(kept->stringValue(), "keep");
+    }
+}
+
+// Regression (fault 3): a second corrupt file replaced the first set-aside copy.
+TEST_F(PreferenceServiceTest, EveryCorruptFileIsKeptUpToTheLimitOldestDroppedFirst) {
+    const int rounds = prefs::kMaxCorruptCopies + 2;
+    for (int i = 0; i < rounds; ++i) {
+        writeFileText(file, "corrupt number " + std::to_string(i));
+        PreferenceService service(folder);
+        service.setValue("k", PlistValue::integer(i), kDomain);
+        ASSERT_TRUE(service.synchronize(kDomain));
+    }
+    // The copies are the newest kMaxCorruptCopies, byte for byte, none overwritten.
+    std::vector<std::string> copies;
+    for (const auto& name : folderListing(folder)) {
+        if (name.find(".corrupt") != std::string::npos) copies.push_back(readFileText(folder + "/" + name));
+    }
+    std::sort(copies.begin(), copies.end());
+    std::vector<std::string> expected;
+    for (int i = rounds - prefs::kMaxCorruptCopies; i < rounds; ++i) {
+        expected.push_back("corrupt number " + std::to_string(i));
+    }
+    EXPECT_EQ(copies, expected);
+    EXPECT_EQ(intOf(readBack()->objectForKey("k")), rounds - 1);
+}
+
+// Regression (fault 4): a valid file the user could not read was taken for corrupt, set aside and
+// replaced by a domain holding only the new key.
+TEST_F(PreferenceServiceTest, UnreadableFileIsNotCorruptAndIsLeftExactlyAsItWas) {
+    PreferenceService writer(folder);
+    writer.setValue("precious", PlistValue::string("data"), kDomain);
+    ASSERT_TRUE(writer.synchronize(kDomain));
+    const std::string before = readFileText(file);
+    // The folder lets anyone write, the file lets nobody read.
+    for (std::string dir = folder; dir.size() >= root.path().size();
+         dir = std::filesystem::path(dir).parent_path().string()) {
+        ::chmod(dir.c_str(), 0777);
+    }
+    ::chmod((file + ".lock").c_str(), 0666);
+    ::chmod(file.c_str(), 0);
+    const auto listing = folderListing(folder);
+
+    const int status = runUnprivileged([&] {
+        PreferenceService service(folder);
+        service.setValue("new", PlistValue::integer(1), kDomain);
+        std::string error;
+        if (service.synchronize(kDomain, &error)) return 1;
+        return error.find("Permission denied") != std::string::npos ? 0 : 2;
+    });
+    EXPECT_EQ(status, 0) << "1: the write went ahead; 2: the error did not say why";
+    ::chmod(file.c_str(), 0600);
+    EXPECT_EQ(readFileText(file), before);
+    EXPECT_EQ(folderListing(folder), listing) << "nothing set aside, nothing added";
 }
