@@ -23,6 +23,8 @@ packages=(
   nlohmann-json3-dev
   # interactive preview and window tests
   libsdl2-dev xvfb
+  # fuzzing: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -157,7 +157,8 @@ DefaultsParse parseDefaultsArguments(const std::vector<std::string>& args) {
         if (request.key->empty()) return usage("the key must not be empty");
         if (!base::isValidUtf8(*request.key)) return usage("the key is not valid UTF-8 text");
         std::string error;
-        request.value = parseValue(std::vector<std::string>(words.begin() + 3, words.end()), &error);
+        request.value =
+            parseValue(std::vector<std::string>(words.begin() + 3, words.end()), &error);
         if (!request.value) return usage(error);
         return {request, {}};
     }

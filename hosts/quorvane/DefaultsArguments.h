@@ -19,7 +19,7 @@ struct DefaultsRequest {
 // The outcome of parsing: a request, or a usage error with a sentence saying what was wrong.
 struct DefaultsParse {
     std::optional<DefaultsRequest> request;
-    std::string error;   // empty when the problem is only the shape: show the usage
+    std::string error;  // empty when the problem is only the shape: show the usage
 };
 
 // Parses `args` (the words after "defaults"). It touches no file and no process state, so any

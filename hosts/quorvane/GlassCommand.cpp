@@ -141,7 +141,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::o
                 err << "quorvane glass: " << option.name << " needs a number\n";
                 return std::nullopt;
             }
-            const bool low = option.aboveMinimum ? *value <= option.minimum : *value < option.minimum;
+            const bool low =
+                option.aboveMinimum ? *value <= option.minimum : *value < option.minimum;
             if (low || *value > option.maximum) {
                 err << "quorvane glass: " << option.name << " must be "
                     << (option.aboveMinimum ? "above " : "from ") << option.minimum << " to "
@@ -283,8 +284,8 @@ int runGlassCommand(const std::vector<std::string>& args, const std::string& dev
     // Refused before the picture is drawn: only a regular file is ours to replace.
     std::error_code ec;
     if (const auto kind = std::filesystem::symlink_status(o.output, ec).type();
-        kind != std::filesystem::file_type::not_found && kind != std::filesystem::file_type::regular &&
-        kind != std::filesystem::file_type::none) {
+        kind != std::filesystem::file_type::not_found &&
+        kind != std::filesystem::file_type::regular && kind != std::filesystem::file_type::none) {
         err << "quorvane glass: refusing to replace " << o.output
             << ": it exists and is not a regular file\n";
         return kFailed;
@@ -305,9 +306,8 @@ int runGlassCommand(const std::vector<std::string>& args, const std::string& dev
     // A radius beyond half the rectangle's shorter side leaves no straight edge to round.
     const double maxCornerRadius = std::min(rectSize.width, rectSize.height) / 2;
     if (o.cornerRadius > maxCornerRadius) {
-        err << "quorvane glass: --corner-radius must be from 0 to " << maxCornerRadius
-            << " on " << o.device << " (half the rectangle's height), got " << o.cornerRadius
-            << "\n";
+        err << "quorvane glass: --corner-radius must be from 0 to " << maxCornerRadius << " on "
+            << o.device << " (half the rectangle's height), got " << o.cornerRadius << "\n";
         return kUsage;
     }
 

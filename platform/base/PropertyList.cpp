@@ -12,6 +12,8 @@
 #include <ctime>
 #include <limits>
 
+#include "platform/base/Utf8.h"
+
 namespace base {
 
 namespace {
@@ -54,6 +56,63 @@ bool nodeIsLargeUnsigned(plist_t node) {
     return largeUnsigned;
 }
 
+// Text a property list can carry both ways: UTF-8, without NUL. The binary writer cannot encode
+// anything else, and the C string interface would cut a string at its first NUL, so a value
+// outside this would be lost or altered on the next write; it is refused on the way in and out.
+bool isStorableText(std::string_view text) {
+    return text.find('\0') == std::string_view::npos && isValidUtf8(text);
+}
+
+uint64_t readBigEndian(const uint8_t* p, std::size_t size) {
+    uint64_t value = 0;
+    for (std::size_t i = 0; i < size; ++i) value = (value << 8) | p[i];
+    return value;
+}
+
+// Whether every string object of a binary property list is free of NUL characters. libplist
+// asserts (ending the process) when a dictionary key holds one, so such a file is refused before
+// libplist builds its tree. A file whose structure this scan cannot follow is refused too.
+bool binaryStringsAreClean(std::span<const uint8_t> bytes) {
+    // Trailer: 6 unused bytes, offset size, reference size, object count, top object, offset
+    // table offset.
+    constexpr std::size_t kHeader = 8, kTrailer = 32;
+    if (bytes.size() < kHeader + kTrailer) return false;
+    const uint8_t* trailer = bytes.data() + bytes.size() - kTrailer;
+    const std::size_t offsetSize = trailer[6];
+    const uint64_t objectCount = readBigEndian(trailer + 8, 8);
+    const uint64_t tableOffset = readBigEndian(trailer + 24, 8);
+    const std::size_t end = bytes.size() - kTrailer;
+    if (offsetSize < 1 || offsetSize > 8 || tableOffset > end ||
+        objectCount > (end - tableOffset) / offsetSize) {
+        return false;
+    }
+    for (uint64_t i = 0; i < objectCount; ++i) {
+        const uint64_t offset =
+            readBigEndian(bytes.data() + tableOffset + i * offsetSize, offsetSize);
+        if (offset < kHeader || offset >= end) return false;
+        const uint8_t marker = bytes[offset];
+        const unsigned kind = marker >> 4;
+        if (kind != 0x5 && kind != 0x6 && kind != 0x7) continue;  // not a string
+        // The length is in the marker, or in an integer object right after it.
+        uint64_t length = marker & 0x0F;
+        uint64_t start = offset + 1;
+        if (length == 0x0F) {
+            if (start >= end || (bytes[start] >> 4) != 0x1) return false;
+            const std::size_t intSize = std::size_t(1) << (bytes[start] & 0x0F);
+            if (intSize > 8 || end - start - 1 < intSize) return false;
+            length = readBigEndian(bytes.data() + start + 1, intSize);
+            start += 1 + intSize;
+        }
+        const uint64_t unit = kind == 0x6 ? 2 : 1;
+        if (start > end || length > (end - start) / unit) return false;
+        for (uint64_t k = 0; k < length; ++k) {
+            const uint8_t* c = bytes.data() + start + k * unit;
+            if (unit == 2 ? (c[0] == 0 && c[1] == 0) : c[0] == 0) return false;
+        }
+    }
+    return true;
+}
+
 PlistPtr fromNode(plist_t node, int depth) {
     if (!node || depth > kMaxDepth) return nullptr;
     switch (plist_get_node_type(node)) {
@@ -85,7 +144,9 @@ PlistPtr fromNode(plist_t node, int depth) {
         case PLIST_KEY: {
             uint64_t length = 0;
             const char* text = plist_get_string_ptr(node, &length);
-            return PlistValue::string(text ? std::string(text, length) : std::string());
+            std::string value = text ? std::string(text, length) : std::string();
+            if (!isStorableText(value)) return nullptr;
+            return PlistValue::string(std::move(value));
         }
         case PLIST_DATA: {
             uint64_t length = 0;
@@ -123,6 +184,10 @@ PlistPtr fromNode(plist_t node, int depth) {
                 if (!key) break;
                 std::string keyText(key);
                 free(key);
+                if (!isStorableText(keyText)) {
+                    ok = false;
+                    break;
+                }
                 auto converted = fromNode(value, depth + 1);
                 if (!converted) {
                     ok = false;
@@ -162,6 +227,7 @@ Node toNode(const PlistValue& value, int depth) {
         case PlistType::Real:
             return Node(plist_new_real(*value.doubleValue()));
         case PlistType::String:
+            if (!isStorableText(value.stringValue())) return nullptr;
             return Node(plist_new_string(value.stringValue().c_str()));
         case PlistType::Data: {
             const auto& bytes = value.dataValue();
@@ -189,6 +255,7 @@ Node toNode(const PlistValue& value, int depth) {
         case PlistType::Dictionary: {
             Node node(plist_new_dict());
             for (const auto& [key, element] : value.dictionaryValue()) {
+                if (!isStorableText(key)) return nullptr;
                 Node child = toNode(*element, depth + 1);
                 if (!child) return nullptr;
                 plist_dict_set_item(node.get(), key.c_str(), child.release());
@@ -381,6 +448,11 @@ PlistPtr PlistValue::emptyDictionary() {
 
 PlistPtr PlistValue::parse(std::span<const uint8_t> bytes) {
     if (bytes.empty() || bytes.size() > kMaxBytes) return nullptr;
+    constexpr char kBinaryMagic[] = "bplist00";
+    if (bytes.size() >= 8 && std::memcmp(bytes.data(), kBinaryMagic, 8) == 0 &&
+        !binaryStringsAreClean(bytes)) {
+        return nullptr;
+    }
     plist_t root = nullptr;
     plist_from_memory(reinterpret_cast<const char*>(bytes.data()), uint32_t(bytes.size()), &root);
     if (!root) return nullptr;

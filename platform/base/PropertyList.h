@@ -47,9 +47,11 @@ class PlistValue {
     static PlistPtr emptyDictionary();
 
     // Parses XML or binary property-list bytes. nullptr: the bytes are not a well-formed
-    // property list (or are nested too deeply to be one the system writes).
+    // property list (or are nested too deeply to be one the system writes, or hold a string or
+    // key that is not UTF-8 text without NUL, which could not be written back unchanged).
     static PlistPtr parse(std::span<const uint8_t> bytes);
-    // Serialises this value; an empty result means the value could not be encoded.
+    // Serialises this value; an empty result means the value could not be encoded (a string or
+    // key that is not UTF-8 text without NUL among them).
     std::vector<uint8_t> serialize(PlistFormat format) const;
 
     PlistType type() const;

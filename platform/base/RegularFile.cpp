@@ -57,8 +57,8 @@ std::optional<std::string> readRegularFile(const std::string& path, std::size_t 
     if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
         ::close(fd);
         return fail(error, Kind::TooLarge,
-                    path + " is too large (" + std::to_string(info.st_size) +
-                        " bytes, at most " + std::to_string(maxBytes) + ")");
+                    path + " is too large (" + std::to_string(info.st_size) + " bytes, at most " +
+                        std::to_string(maxBytes) + ")");
     }
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
@@ -77,8 +77,7 @@ std::optional<std::string> readRegularFile(const std::string& path, std::size_t 
         if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
             ::close(fd);
             return fail(error, Kind::TooLarge,
-                        path + " is too large (more than " + std::to_string(maxBytes) +
-                            " bytes)");
+                        path + " is too large (more than " + std::to_string(maxBytes) + " bytes)");
         }
         bytes.append(buffer, static_cast<std::size_t>(n));
     }

@@ -16,11 +16,11 @@ namespace base {
 
 struct RegularFileError {
     enum class Kind {
-        Missing,        // nothing at the path (ENOENT or ENOTDIR)
-        NotPermitted,   // the file exists but this user may not read it
-        NotRegular,     // a directory, FIFO, socket or device
-        TooLarge,       // larger than the caller's limit
-        ReadFailed,     // any other open or read error
+        Missing,       // nothing at the path (ENOENT or ENOTDIR)
+        NotPermitted,  // the file exists but this user may not read it
+        NotRegular,    // a directory, FIFO, socket or device
+        TooLarge,      // larger than the caller's limit
+        ReadFailed,    // any other open or read error
     };
     Kind kind = Kind::ReadFailed;
     // A sentence naming the path and what was wrong with it, e.g.

@@ -193,8 +193,8 @@ bool writePNGFile(const Image& image, const std::string& path, std::string* reas
     if (::lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
         setReason(reason, "refusing to replace " + path +
                               ": it exists and is not a regular file (" +
-                              (S_ISLNK(existing.st_mode)   ? "a symbolic link"
-                               : S_ISDIR(existing.st_mode) ? "a directory"
+                              (S_ISLNK(existing.st_mode)    ? "a symbolic link"
+                               : S_ISDIR(existing.st_mode)  ? "a directory"
                                : S_ISFIFO(existing.st_mode) ? "a FIFO"
                                                             : "a device or socket") +
                               ")");

@@ -1,4 +1,5 @@
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -117,6 +118,21 @@ TEST_F(ClockFontCandidates, SymbolicLinkAddsTheResolvedLocationAfterTheReportedO
                     derived("/var/jb/Library/MobileSubstrate"), derived("/var/jb/Library"),
                     derived("/var/jb"), derived("/var"), derived("/var/jb/usr/lib"),
                     derived("/var/jb/usr"), kSimject, kRootful));
+}
+
+// Regression (fault 13): a directory at an earlier candidate's path ended the search, so the font
+// at a later candidate was never found.
+TEST_F(ClockFontCandidates, DirectoryOrFifoAtAnEarlierCandidateDoesNotHideALaterFont) {
+    std::filesystem::create_directories(root.resolve(kVelkFontPath));
+    const std::string fifo = root.resolve(kSimject);
+    std::filesystem::create_directories(std::filesystem::path(fifo).parent_path());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    place(kBundleFontPath, clockFont());
+
+    EXPECT_EQ(LGClockFirstExistingFontPath(LGClockFontCandidatesForLibrary("")), kBundleFontPath);
+    ASSERT_TRUE(LGClockVariableFont(80, 350));
+    EXPECT_EQ(LGClockVariableFontPath(), kBundleFontPath);
+    EXPECT_TRUE(fontLog().empty()) << "nothing was reported missing";
 }
 
 TEST_F(ClockFontCandidates, NothingFoundLogsTheWholeList) {

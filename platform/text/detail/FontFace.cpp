@@ -166,9 +166,9 @@ std::shared_ptr<const FontFace> FontFace::fromFile(const std::string& path, unsi
         return nullptr;
     }
     auto* owned = new std::string(std::move(*bytes));
-    hb_blob_t* blob = hb_blob_create(
-        owned->data(), static_cast<unsigned>(owned->size()), HB_MEMORY_MODE_READONLY, owned,
-        [](void* data) { delete static_cast<std::string*>(data); });
+    hb_blob_t* blob =
+        hb_blob_create(owned->data(), static_cast<unsigned>(owned->size()), HB_MEMORY_MODE_READONLY,
+                       owned, [](void* data) { delete static_cast<std::string*>(data); });
     std::string why;
     auto face = fromBlob(blob, index, &why);
     if (!face) {

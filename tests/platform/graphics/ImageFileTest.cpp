@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -201,4 +203,81 @@ TEST(ImageFile, ExifParserRejectsMalformedBlocks) {
     bad[18] = 9;  // orientation out of range
     EXPECT_EQ(exifOrientation(bad), 0);
     EXPECT_EQ(exifOrientation(std::span(good).first(7)), 0);
+}
+
+// Regression (fault 7): a JPEG cut short decoded with its lower part grey and counted as a good
+// wallpaper. Cut anywhere after its header, baseline or progressive, it is refused.
+TEST(ImageFile, TruncatedJpegIsRefusedNotFilledWithGrey) {
+    const auto jpeg = makeJpeg(64, 96, 0);
+    // Cut inside the scan data, after the start-of-scan marker, where the old decoder went on.
+    const uint8_t sosMarker[] = {0xFF, 0xDA};
+    const auto sos = std::search(jpeg.begin(), jpeg.end(), sosMarker, sosMarker + 2);
+    ASSERT_NE(sos, jpeg.end());
+    for (double share : {0.2, 0.5, 0.9}) {
+        std::vector<uint8_t> cut(jpeg.begin(),
+                                 sos + std::ptrdiff_t(double(jpeg.end() - sos) * share));
+        std::string reason;
+        EXPECT_EQ(graphics::decodeImage(cut, &reason), nullptr) << "cut at " << share;
+        EXPECT_NE(reason.find("JPEG data is truncated or damaged"), std::string::npos) << reason;
+    }
+    EXPECT_NE(graphics::decodeImage(jpeg), nullptr) << "the whole file still decodes";
+}
+
+// Regression (fault 10): libpng's complaint about a 0 x 0 image reached the user as "out of
+// memory".
+TEST(ImageFile, PngHeaderProblemsAreNamedNotCalledOutOfMemory) {
+    auto png = *graphics::encodePNG(*translucentSample());
+    auto withSize = [&](uint32_t w, uint32_t h) {
+        std::vector<uint8_t> bytes = png;
+        for (int i = 0; i < 4; ++i) {
+            bytes[16 + i] = uint8_t(w >> (24 - 8 * i));
+            bytes[20 + i] = uint8_t(h >> (24 - 8 * i));
+        }
+        return bytes;
+    };
+    std::string reason;
+    EXPECT_EQ(graphics::decodeImage(withSize(0, 0), &reason), nullptr);
+    EXPECT_EQ(reason, "PNG image has no pixels (0 x 0)");
+    EXPECT_EQ(graphics::decodeImage(withSize(100000, 100000), &reason), nullptr);
+    EXPECT_EQ(reason, "PNG image is too large (100000 x 100000 pixels)");
+    auto damaged = png;
+    damaged[damaged.size() / 2] ^= 0xFF;
+    EXPECT_EQ(graphics::decodeImage(damaged, &reason), nullptr);
+    EXPECT_EQ(reason.find("out of memory"), std::string::npos) << reason;
+}
+
+// Regression (faults 1 and 5): reading a wallpaper from a FIFO blocked for ever, and writing the
+// picture replaced a device node, a FIFO or a symbolic link with a PNG file.
+TEST(ImageFile, FifoIsNeverWaitedOnAndOnlyRegularFilesAreReplaced) {
+    TempDir dir;
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string reason;
+    EXPECT_EQ(graphics::readImageFile(fifo, &reason), nullptr);
+    EXPECT_NE(reason.find("not a regular file (a FIFO)"), std::string::npos) << reason;
+
+    const auto image = translucentSample();
+    const std::string target = dir.file("target.png");
+    writeBytes(target, {1, 2, 3});
+    const std::string link = dir.file("link.png");
+    std::filesystem::create_symlink(target, link);
+    for (const std::string& path : {fifo, link, dir.path().string()}) {
+        EXPECT_FALSE(graphics::writePNGFile(*image, path, &reason)) << path;
+        EXPECT_NE(reason.find("refusing to replace"), std::string::npos) << reason;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(std::filesystem::symlink_status(fifo)));
+    EXPECT_TRUE(std::filesystem::is_symlink(std::filesystem::symlink_status(link)));
+    EXPECT_EQ(std::filesystem::file_size(target), 3u) << "nothing written through the link";
+
+    // A regular file is ours to replace.
+    EXPECT_TRUE(graphics::writePNGFile(*image, target, &reason)) << reason;
+    EXPECT_NE(graphics::readImageFile(target), nullptr);
+    EXPECT_EQ(std::vector<std::string>{}, [&] {
+        std::vector<std::string> leftovers;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+            const auto name = e.path().filename().string();
+            if (name.starts_with("target.png.")) leftovers.push_back(name);
+        }
+        return leftovers;
+    }()) << "no temporary file left behind";
 }

@@ -211,9 +211,10 @@ TEST_F(DefaultsCommand, FifoDomainFailsAtOnceForEveryVerb) {
     const std::string file = root.preferencesFolder() + "/com.x.plist";
     std::filesystem::create_directories(root.preferencesFolder());
     ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"read", "com.x"},
-                                                std::vector<std::string>{"write", "com.x", "k", "1"},
-                                                std::vector<std::string>{"delete", "com.x"}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"read", "com.x"},
+          std::vector<std::string>{"write", "com.x", "k", "1"},
+          std::vector<std::string>{"delete", "com.x"}}) {
         SCOPED_TRACE(args[0]);
         auto result = run(args);
         EXPECT_EQ(result.status, 1);

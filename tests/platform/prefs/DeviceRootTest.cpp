@@ -30,3 +30,22 @@ TEST(ProcessInfo, VersionsParseStrictly) {
     }
     EXPECT_LT((V{15, 9, 9}), (V{16, 0, 0}));
 }
+
+// Regression (fault 10): a fresh device root had no tmp/, so the diagnostic log never appeared.
+TEST(DeviceRoot, LayingOutANewRootMakesTheStandardFoldersAndKeepsWhatIsThere) {
+    TestDeviceRoot root;
+    writeFileText(root.resolve("/var/mobile/Library/Preferences/keep.plist"), "mine");
+    ASSERT_TRUE(base::layOutDeviceRoot());
+    EXPECT_TRUE(std::filesystem::is_directory(root.resolve("/tmp")));
+    EXPECT_TRUE(std::filesystem::is_directory(root.resolve("/var/mobile/Library/Preferences")));
+    EXPECT_EQ(readFileText(root.resolve("/var/mobile/Library/Preferences/keep.plist")), "mine");
+    ASSERT_TRUE(base::layOutDeviceRoot()) << "a second time changes nothing";
+
+    // Something that is not a folder where one belongs is reported, not replaced.
+    TestDeviceRoot blocked;
+    writeFileText(blocked.resolve("/tmp"), "a file");
+    std::string error;
+    EXPECT_FALSE(base::layOutDeviceRoot(&error));
+    EXPECT_NE(error.find(blocked.resolve("/tmp")), std::string::npos) << error;
+    EXPECT_EQ(readFileText(blocked.resolve("/tmp")), "a file");
+}

@@ -286,7 +286,8 @@ TEST_F(PreferenceServiceTest, EveryCorruptFileIsKeptUpToTheLimitOldestDroppedFir
     // The copies are the newest kMaxCorruptCopies, byte for byte, none overwritten.
     std::vector<std::string> copies;
     for (const auto& name : folderListing(folder)) {
-        if (name.find(".corrupt") != std::string::npos) copies.push_back(readFileText(folder + "/" + name));
+        if (name.find(".corrupt") != std::string::npos)
+            copies.push_back(readFileText(folder + "/" + name));
     }
     std::sort(copies.begin(), copies.end());
     std::vector<std::string> expected;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -181,4 +182,31 @@ TEST(PropertyList, DescriptionQuotesWhatNeedsQuotingLikeTheDeviceTools) {
     EXPECT_EQ(PlistValue::date(736250400)->description(), "2024-05-01 10:00:00 +0000");
     EXPECT_EQ(PlistValue::unsignedInteger(18446744073709551615ull)->description(),
               "18446744073709551615");
+}
+
+// Found by fuzzing preference files: a binary property list whose key held a NUL made libplist
+// abort the process, and one whose strings were not UTF-8 parsed, but what was written back from
+// it could not be read again, so the next write would have lost the whole domain.
+TEST(PropertyList, StringsThatCannotBeWrittenBackAreRefusedBothWays) {
+    const std::vector<uint8_t> clean =
+        PlistValue::dictionary({{"Kx", PlistValue::string("Vy")}})->serialize(PlistFormat::Binary);
+    ASSERT_TRUE(PlistValue::parse(clean));
+    auto patched = [&](const char* text, uint8_t byte) {
+        std::vector<uint8_t> bytes = clean;
+        auto at = std::search(bytes.begin(), bytes.end(), text, text + 2);
+        EXPECT_NE(at, bytes.end());
+        at[1] = byte;
+        return bytes;
+    };
+    EXPECT_FALSE(PlistValue::parse(patched("Kx", 0x00))) << "NUL in a key";
+    EXPECT_FALSE(PlistValue::parse(patched("Vy", 0x00))) << "NUL in a string";
+    EXPECT_FALSE(PlistValue::parse(patched("Kx", 0xFF))) << "a key that is not UTF-8";
+    EXPECT_FALSE(PlistValue::parse(patched("Vy", 0xC3))) << "a string that is not UTF-8";
+
+    // Values built in memory that could not be stored unchanged do not serialise at all.
+    EXPECT_TRUE(PlistValue::dictionary({{"k\xFF", PlistValue::integer(1)}})
+                    ->serialize(PlistFormat::Binary)
+                    .empty());
+    EXPECT_TRUE(
+        PlistValue::array({PlistValue::string("caf\xC3")})->serialize(PlistFormat::XML).empty());
 }

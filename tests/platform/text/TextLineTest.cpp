@@ -173,3 +173,46 @@ TEST(TextLine, EmptyBlankAndControlTextLeavesNoInk) {
     EXPECT_EQ(noFont->runs()[0].font->pointSize(), 12) << "unstyled text uses the 12-point font";
     EXPECT_EQ(noFont->runs()[0].color, Color::black());
 }
+
+// The extent of the glyph origins of the runs showing bytes [from, to) of the line's string.
+struct Span {
+    double minX = 1e9, maxX = -1e9;
+};
+Span glyphSpan(const TextLine& line, std::size_t from, std::size_t to) {
+    Span span;
+    for (const auto& run : line.runs()) {
+        if (run.range.location < from || run.range.location >= to) continue;
+        for (const auto& p : run.positions) {
+            span.minX = std::min(span.minX, p.x);
+            span.maxX = std::max(span.maxX, p.x);
+        }
+    }
+    return span;
+}
+
+// Regression (fault 9): right-to-left text was placed in logical order, so the words of an
+// Arabic or Hebrew line came out reversed. Runs are placed by the bidirectional algorithm.
+TEST(TextLine, RightToLeftWordsArePlacedInVisualOrder) {
+    const auto font = Font::systemFont(20);
+    const std::string first = "\u05D0\u05D1\u05D2";          // the line's first word...
+    const std::string text = first + " \u05D3\u05D4\u05D5";  // ...and its second, after a space
+    AttributedString string = styled(text, font, Color::white(1));
+    string.addAttribute(text::kLayoutForegroundColorAttribute, Color::black(),
+                        {first.size(), text.size() - first.size()});
+    const auto line = TextLine::create(string);
+    const Span firstWord = glyphSpan(*line, 0, first.size());
+    const Span secondWord = glyphSpan(*line, first.size(), text.size());
+    ASSERT_LE(firstWord.minX, firstWord.maxX);
+    ASSERT_LE(secondWord.minX, secondWord.maxX);
+    EXPECT_LT(secondWord.maxX, firstWord.minX)
+        << "the first word is on the right, where reading starts";
+
+    // In a paragraph that starts left to right, the Latin word stays first and the Hebrew one
+    // follows it.
+    const std::string mixedText = "abc " + first;
+    const auto mixed = TextLine::create(styled(mixedText, font));
+    EXPECT_LT(glyphSpan(*mixed, 0, 4).maxX, glyphSpan(*mixed, 4, mixedText.size()).minX);
+
+    // Text with nothing right to left is laid out as before: one run.
+    EXPECT_EQ(TextLine::create(styled("12:34 \u00e9t\u00e9", font))->runs().size(), 1u);
+}
