@@ -293,7 +293,15 @@ TEST_F(GlassTextures, FailedBlurBakeIsReArmedAndNeverShared) {
     auto wallpaper = makeTestImage(60, 120, 2);
     auto view = makeGlass({0, 0, 40, 40}, wallpaper);
     ASSERT_TRUE(view);
-    const std::uint64_t bakes = stats().blurBakes;
+    std::uint64_t bakes = stats().blurBakes;
+
+    // Without a placeholder for the missing mask the frame cannot be drawn: nothing is recorded.
+    const auto placeholder = context->placeholderMask;
+    context->placeholderMask.reset();
+    drawNow(*view);
+    context->placeholderMask = placeholder;
+    EXPECT_EQ(stats().blurBakes, bakes);
+    EXPECT_TRUE(Access::needsBlurBake(*view));
 
     // A frame whose buffer fails as a whole: its sampler slot is left empty.
     const auto sampler = context->sampler;

@@ -281,7 +281,12 @@ TEST_F(PreferenceServiceTest, EveryCorruptFileIsKeptUpToTheLimitOldestDroppedFir
         writeFileText(file, "corrupt number " + std::to_string(i));
         PreferenceService service(folder);
         service.setValue("k", PlistValue::integer(i), kDomain);
+        ::testing::internal::CaptureStderr();
         ASSERT_TRUE(service.synchronize(kDomain));
+        // Each time, standard error says where the unreadable file went.
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        const std::string copy = file + ".corrupt" + (i ? "." + std::to_string(i) : "");
+        EXPECT_EQ(said, "prefs: " + file + " is not a property list; kept it as " + copy + "\n");
     }
     // The copies are the newest kMaxCorruptCopies, byte for byte, none overwritten.
     std::vector<std::string> copies;
