@@ -167,9 +167,7 @@ void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
         if (baked && commandBuffer->status() == gpu::CommandBuffer::Status::Error) {
             LGTrace("glass frame failed, blur bake re-armed: %@", commandBuffer->error());
             _blurBakeFailed();
-            return false;
         }
-        return true;
     };
 
     // Step 11: the frame's constant record.

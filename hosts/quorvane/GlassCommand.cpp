@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -105,7 +106,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::o
     Options o;
     // The glass ranges are the settings page's; the axis ranges are the clock font's.
     const NumberOption numbers[] = {
-        {"--corner-radius", &o.cornerRadius, 0, 1e6},  // its upper end depends on the screen
+        // The corner radius's upper end depends on the screen; it is checked once that is known.
+        {"--corner-radius", &o.cornerRadius, 0, std::numeric_limits<double>::max()},
         {"--bezel-width", &o.bezelWidth, 0, 50},
         {"--thickness", &o.thickness, 0, 200},
         {"--refraction-scale", &o.refractionScale, 0, 5},

@@ -30,7 +30,7 @@ bool isAlphanumeric(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// Whether `name` is a temporary file of the domain file named `domainName`: the prefix and
+// Whether `name` is one of our temporary files: `prefix` ("<domain>.plist.tmp-") followed by
 // exactly the six letters or digits mkostemp puts in.
 bool isTemporaryName(std::string_view name, const std::string& prefix) {
     if (name.size() != prefix.size() + kTemporarySuffixLength || !name.starts_with(prefix)) {
@@ -190,7 +190,9 @@ std::string setAsideCorruptFile(const std::string& domainPath) {
     const std::string target = copyPath(next);
     if (::renameat2(AT_FDCWD, domainPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) !=
         0) {
-        return {};
+        // A file system without the flag: a hard link fails just as surely on an existing name.
+        if (errno != EINVAL || ::link(domainPath.c_str(), target.c_str()) != 0) return {};
+        ::unlink(domainPath.c_str());
     }
     kept.push_back(next);
 
