@@ -40,7 +40,9 @@ std::optional<std::string> readRegularFile(const std::string& path, std::size_t 
         const std::string reason = path + ": " + std::strerror(code);
         if (code == ENOENT || code == ENOTDIR) return fail(error, Kind::Missing, reason);
         if (code == EACCES || code == EPERM) return fail(error, Kind::NotPermitted, reason);
-        if (code == EISDIR) return fail(error, Kind::NotRegular, path + " is a directory");
+        if (code == EISDIR) {
+            return fail(error, Kind::NotRegular, path + ": not a regular file (a directory)");
+        }
         return fail(error, Kind::ReadFailed, reason);
     }
     struct stat info {};
@@ -52,12 +54,12 @@ std::optional<std::string> readRegularFile(const std::string& path, std::size_t 
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
         return fail(error, Kind::NotRegular,
-                    path + " is not a regular file (" + kindOfFile(info.st_mode) + ")");
+                    path + ": not a regular file (" + kindOfFile(info.st_mode) + ")");
     }
     if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
         ::close(fd);
         return fail(error, Kind::TooLarge,
-                    path + " is too large (" + std::to_string(info.st_size) + " bytes, at most " +
+                    path + ": too large (" + std::to_string(info.st_size) + " bytes, at most " +
                         std::to_string(maxBytes) + ")");
     }
     std::string bytes;
@@ -77,7 +79,7 @@ std::optional<std::string> readRegularFile(const std::string& path, std::size_t 
         if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
             ::close(fd);
             return fail(error, Kind::TooLarge,
-                        path + " is too large (more than " + std::to_string(maxBytes) + " bytes)");
+                        path + ": too large (more than " + std::to_string(maxBytes) + " bytes)");
         }
         bytes.append(buffer, static_cast<std::size_t>(n));
     }

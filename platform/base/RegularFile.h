@@ -23,8 +23,8 @@ struct RegularFileError {
         ReadFailed,    // any other open or read error
     };
     Kind kind = Kind::ReadFailed;
-    // A sentence naming the path and what was wrong with it, e.g.
-    // "/x/a.plist is not a regular file (a FIFO)".
+    // The path and what was wrong with it, e.g. "/x/a.plist: not a regular file (a FIFO)", to
+    // follow words such as "cannot read ".
     std::string message;
 };
 

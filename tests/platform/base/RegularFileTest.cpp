@@ -35,8 +35,8 @@ TEST_F(RegularFile, FifoDirectoryAndDeviceAreRefusedWithoutBlocking) {
         std::string path;
         const char* says;
     };
-    for (const Case& c : {Case{fifo, "is not a regular file (a FIFO)"}, Case{dir, "directory"},
-                          Case{"/dev/null", "is not a regular file (a character device)"}}) {
+    for (const Case& c : {Case{fifo, ": not a regular file (a FIFO)"}, Case{dir, "directory"},
+                          Case{"/dev/null", ": not a regular file (a character device)"}}) {
         RegularFileError error;
         EXPECT_FALSE(readRegularFile(c.path, 1024, &error)) << c.path;
         EXPECT_EQ(error.kind, RegularFileError::Kind::NotRegular) << c.path;

@@ -218,7 +218,7 @@ TEST_F(DefaultsCommand, FifoDomainFailsAtOnceForEveryVerb) {
         SCOPED_TRACE(args[0]);
         auto result = run(args);
         EXPECT_EQ(result.status, 1);
-        EXPECT_NE(result.err.find("is not a regular file (a FIFO)"), std::string::npos)
+        EXPECT_NE(result.err.find(": not a regular file (a FIFO)"), std::string::npos)
             << result.err;
     }
     struct stat info {};
