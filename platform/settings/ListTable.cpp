@@ -109,21 +109,21 @@ void ListTable::rebuild() {
         panel->setTag(1);
         addSubview(panel);
         for (std::size_t k = 0; k < g.members.size(); ++k) {
-            const std::shared_ptr<Specifier> spec = rows_[g.members[k]];
+            const std::shared_ptr<Specifier> rowSpecifier = rows_[g.members[k]];
             auto row = std::make_shared<ListRow>();
             row->setFrame({0, kRowHeight * double(k), width, kRowHeight});
             auto title = ui::Label::create({kTextInset, 0, width * 0.6, kRowHeight});
-            title->setText(spec->name());
+            title->setText(rowSpecifier->name());
             title->setTextAlignment(ui::TextAlignment::Left);
-            title->setTextColor(spec->isEnabled() ? ui::colors::label()
+            title->setTextColor(rowSpecifier->isEnabled() ? ui::colors::label()
                                                   : ui::colors::tertiaryLabel());
             row->addSubview(title);
             const double accessory =
-                spec->cellType() == CellType::LinkList && spec->isEnabled() && chevron ? 24 : 0;
-            if (!spec->detail().empty()) {
+                rowSpecifier->cellType() == CellType::LinkList && rowSpecifier->isEnabled() && chevron ? 24 : 0;
+            if (!rowSpecifier->detail().empty()) {
                 auto detail = ui::Label::create(
                     {width * 0.45, 0, width * 0.55 - kTextInset - accessory, kRowHeight});
-                detail->setText(spec->detail());
+                detail->setText(rowSpecifier->detail());
                 detail->setTextColor(ui::colors::secondaryLabel());
                 detail->setTextAlignment(ui::TextAlignment::Right);
                 row->addSubview(detail);
@@ -142,8 +142,8 @@ void ListTable::rebuild() {
                 line->setUserInteractionEnabled(false);
                 row->addSubview(line);
             }
-            row->setEnabled(spec->isEnabled() && spec->cellType() != CellType::Static);
-            const std::weak_ptr<Specifier> weakSpec = spec;
+            row->setEnabled(rowSpecifier->isEnabled() && rowSpecifier->cellType() != CellType::Static);
+            const std::weak_ptr<Specifier> weakSpec = rowSpecifier;
             row->addAction(ui::Action::create({}, nullptr,
                                               [self, weakSpec](ui::Action&) {
                                                   auto table = self.lock();
