@@ -116,10 +116,12 @@ void ListTable::rebuild() {
             title->setText(rowSpecifier->name());
             title->setTextAlignment(ui::TextAlignment::Left);
             title->setTextColor(rowSpecifier->isEnabled() ? ui::colors::label()
-                                                  : ui::colors::tertiaryLabel());
+                                                          : ui::colors::tertiaryLabel());
             row->addSubview(title);
-            const double accessory =
-                rowSpecifier->cellType() == CellType::LinkList && rowSpecifier->isEnabled() && chevron ? 24 : 0;
+            const double accessory = rowSpecifier->cellType() == CellType::LinkList &&
+                                             rowSpecifier->isEnabled() && chevron
+                                         ? 24
+                                         : 0;
             if (!rowSpecifier->detail().empty()) {
                 auto detail = ui::Label::create(
                     {width * 0.45, 0, width * 0.55 - kTextInset - accessory, kRowHeight});
@@ -142,7 +144,8 @@ void ListTable::rebuild() {
                 line->setUserInteractionEnabled(false);
                 row->addSubview(line);
             }
-            row->setEnabled(rowSpecifier->isEnabled() && rowSpecifier->cellType() != CellType::Static);
+            row->setEnabled(rowSpecifier->isEnabled() &&
+                            rowSpecifier->cellType() != CellType::Static);
             const std::weak_ptr<Specifier> weakSpec = rowSpecifier;
             row->addAction(ui::Action::create({}, nullptr,
                                               [self, weakSpec](ui::Action&) {
