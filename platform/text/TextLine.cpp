@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/text/detail/Utf8.h"
+#include "platform/base/Utf8.h"
 
 namespace text {
 
@@ -87,7 +87,7 @@ std::vector<UBiDiLevel> bidiLevels(const std::string& text) {
     bool anyNonAscii = false;
     for (std::size_t i = 0; i < text.size();) {
         std::size_t n = 1;
-        char32_t cp = detail::decodeUtf8(text, i, &n);
+        char32_t cp = base::decodeUtf8(text, i, &n);
         anyNonAscii = anyNonAscii || cp >= 0x80;
         for (std::size_t k = 0; k < n; ++k) unitOfByte[i + k] = units.size();
         if (cp >= 0x10000) {
@@ -148,7 +148,7 @@ std::shared_ptr<const TextLine> TextLine::create(const AttributedString& string)
         std::shared_ptr<const Font> previous;
         for (std::size_t i = run.range.location; i < run.range.end();) {
             std::size_t n = 1;
-            const char32_t cp = detail::decodeUtf8(text, i, &n);
+            const char32_t cp = base::decodeUtf8(text, i, &n);
             std::shared_ptr<const Font> font = style.font;
             if (!style.font->hasGlyph(cp)) {
                 if (previous && (clingsToPrevious(cp) || isSpace(cp) || isControl(cp))) {
@@ -198,7 +198,7 @@ std::shared_ptr<const TextLine> TextLine::create(const AttributedString& string)
         for (unsigned g = 0; g < count; ++g) {
             std::size_t n = 1;
             // Control characters (a stray newline) take no room and leave no ink.
-            if (isControl(detail::decodeUtf8(text, infos[g].cluster, &n))) continue;
+            if (isControl(base::decodeUtf8(text, infos[g].cluster, &n))) continue;
             run.glyphs.push_back(infos[g].codepoint);
             run.positions.push_back(
                 {penX + positions[g].x_offset * unit, positions[g].y_offset * unit});
