@@ -11,5 +11,13 @@ std::string LGFormatSliderValue(int64_t decimals, double value) {
     char buffer[400];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, digits);
-    return result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string();
+    if (result.ec != std::errc()) return {};
+    std::string text(buffer, result.ptr);
+    // A value label never reads "-0.00": a slider at its minimum of 0 may hold negative zero
+    // (an entry of "-0" clamps to it), and a tiny negative value rounds to zero as well.
+    if (text.size() > 1 && text.front() == '-' &&
+        text.find_first_not_of("0.", 1) == std::string::npos) {
+        text.erase(0, 1);
+    }
+    return text;
 }

@@ -44,5 +44,6 @@ LGSettingsItem LGLegacyStyleVisibleItem(const LGSettingsItem& item,
 std::vector<LGSettingsItem> LGLockscreenSurfaceItems();
 
 // `value` in fixed-point notation with `decimals` digits after the point (a negative count reads
-// as 0), always with "." and without grouping, whatever the locale: (2, 0.3) → "0.30".
+// as 0), always with "." and without grouping, whatever the locale: (2, 0.3) → "0.30". The
+// nearest double is what is rounded ((2, 1.005) → "1.00"); a result of zero has no minus sign.
 std::string LGFormatSliderValue(int64_t decimals, double value);
