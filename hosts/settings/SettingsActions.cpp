@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "hosts/scene/SnapshotFile.h"
+#include "hosts/scene/ViewTreeDescription.h"
 #include "hosts/settings/SettingsRootController.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/Time.h"
@@ -10,16 +11,33 @@
 #include "platform/ui/MenuPresentation.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/TouchSource.h"
 #include "platform/ui/Window.h"
 
-const char* const kDefaultSettingsScene = R"({
+const char* builtInSettingsScene(const std::string& name) {
+    if (name == "root") {
+        return R"({
   "comment": "The Settings app's root list as it looks at start.",
   "steps": [
     {"after": 0.5, "do": "snapshot", "file": "settings.png"}
   ]
 })";
+    }
+    if (name == "page") {
+        return R"({
+  "comment": "The settings page of QuorvanePrefs, from its top to its bottom.",
+  "steps": [
+    {"after": 0.2, "do": "open", "bundle": "QuorvanePrefs"},
+    {"after": 0.8, "do": "snapshot", "file": "page-top.png"},
+    {"do": "scroll", "fraction": 1},
+    {"after": 0.2, "do": "snapshot", "file": "page-bottom.png"}
+  ]
+})";
+    }
+    return nullptr;
+}
 
 namespace {
 
@@ -44,6 +62,25 @@ double numberParam(const Step& step, const char* name, double fallback) {
 
 void advance(double seconds) {
     dispatch::RunLoop::main().runUntil(dispatch::nowNanos() + dispatch::nanosFromSeconds(seconds));
+}
+
+// The first scroll view, depth first, of the page on top whose content is taller than its frame:
+// the page's own column, not a row's horizontal scroller.
+std::shared_ptr<ui::ScrollView> mainScrollView(ui::NavigationController& nav) {
+    const std::shared_ptr<ui::ViewController> top = nav.topViewController();
+    if (!top || !top->isViewLoaded()) return nullptr;
+    std::vector<std::shared_ptr<ui::View>> pending{top->view()};
+    while (!pending.empty()) {
+        const std::shared_ptr<ui::View> view = pending.front();
+        pending.erase(pending.begin());
+        auto scroller = std::dynamic_pointer_cast<ui::ScrollView>(view);
+        if (scroller && !scroller->isHidden() &&
+            scroller->contentSize().height > scroller->bounds().size.height) {
+            return scroller;
+        }
+        pending.insert(pending.end(), view->subviews().begin(), view->subviews().end());
+    }
+    return nullptr;
 }
 
 // The alert shown over any controller of the navigation stack, if one is.
@@ -191,6 +228,39 @@ scene::ActionTable makeSettingsActions(const std::shared_ptr<ui::NavigationContr
                                                                  ? ui::UserInterfaceStyle::Dark
                                                                  : ui::UserInterfaceStyle::Light);
                    return true;
+               }});
+
+    table.add({"scroll",
+               {{"fraction", ParamKind::Number, true, 0, 1}},
+               {},
+               [navigation](const Step& step, std::string& error) {
+                   const std::shared_ptr<ui::ScrollView> scroller = mainScrollView(*navigation);
+                   if (!scroller) {
+                       error = "the page on top has no scroll view taller than its frame";
+                       return false;
+                   }
+                   const double range = scroller->contentSize().height +
+                                        scroller->adjustedContentInset().bottom -
+                                        scroller->bounds().size.height;
+                   const double top = -scroller->adjustedContentInset().top;
+                   const double y = top + (range - top) * numberParam(step, "fraction", 0);
+                   scroller->setContentOffset({scroller->contentOffset().x, y}, false);
+                   return true;
+               }});
+
+    table.add({"describe",
+               {{"file", ParamKind::String, true, 5, 128}},
+               [](const Json& step) -> std::string {
+                   const std::string file = step.value("file", std::string());
+                   return scene::isDescriptionFileName(file)
+                              ? std::string()
+                              : "\"file\" must be a plain name ending in .txt, got \"" + file +
+                                    "\"";
+               },
+               [outputDirectory](const Step& step, std::string& error) {
+                   for (const auto& window : ui::Window::allWindows()) window->layoutIfNeeded();
+                   return scene::writeWindowDescription(outputDirectory, stringParam(step, "file"),
+                                                        error);
                }});
 
     table.add({"snapshot",

@@ -10,8 +10,9 @@ class NavigationController;
 }
 class SettingsRootController;
 
-// The built-in scene: a picture of the root list.
-extern const char* const kDefaultSettingsScene;
+// The built-in scenes by name: "root" (a picture of the root list) and "page" (the settings page
+// of QuorvanePrefs, at its top and scrolled to its bottom); nullptr for any other name.
+const char* builtInSettingsScene(const std::string& name);
 
 // The steps a Settings scene may use, acting on the host's navigation controller and root list:
 //   tap {x, y}                 a finger down and up at a screen point (0.05 s)
@@ -22,6 +23,8 @@ extern const char* const kDefaultSettingsScene;
 //   back                       the navigation bar's back button
 //   expect-page {title}        fails unless the page on top has that title
 //   appearance {style}         light or dark, for every view at once
+//   scroll {fraction}          the page on top's main scroll view to that part of its height
+//   describe {file}            the view trees as text, into the output folder
 //   wait, snapshot {file}      as in every host
 scene::ActionTable makeSettingsActions(const std::shared_ptr<ui::NavigationController>& navigation,
                                        const std::shared_ptr<SettingsRootController>& root,

@@ -27,6 +27,9 @@ constexpr const char* kUsage =
     "  --device-root DIR   the folder that plays the phone's file system\n"
     "  --script FILE       run the scene script on a manual clock, then exit\n"
     "  --default-scene     run the built-in scene (a picture of the root list)\n"
+    "  --scene NAME        run a built-in scene: root (the root list) or page (the settings\n"
+    "                      page of QuorvanePrefs, top and bottom)\n"
+    "  --device NAME       modern-phone (default), phone-60hz, legacy-phone, tablet\n"
     "  -o, --output-dir DIR\n"
     "                      where snapshots go (default: the current folder)\n"
     "  --dark              start in dark appearance\n"
@@ -38,6 +41,8 @@ struct Options {
     std::string deviceRoot;
     std::string script;
     std::string outputDirectory = ".";
+    std::string scene;
+    ui::DeviceProfile device = ui::DeviceProfile::modernPhone();
     bool defaultScene = false;
     bool dark = false;
     bool help = false;
@@ -65,6 +70,22 @@ std::optional<Options> parse(const std::vector<std::string>& args, std::string r
             if (!value(o.outputDirectory)) return std::nullopt;
         } else if (a == "--default-scene") {
             o.defaultScene = true;
+        } else if (a == "--scene") {
+            if (!value(o.scene)) return std::nullopt;
+            if (builtInSettingsScene(o.scene) == nullptr) {
+                std::cerr << "settings: unknown scene '" << o.scene << "' (root or page)\n";
+                return std::nullopt;
+            }
+        } else if (a == "--device") {
+            std::string name;
+            if (!value(name)) return std::nullopt;
+            const std::optional<ui::DeviceProfile> profile = ui::DeviceProfile::named(name);
+            if (!profile) {
+                std::cerr << "settings: unknown device '" << name
+                          << "' (modern-phone, phone-60hz, legacy-phone or tablet)\n";
+                return std::nullopt;
+            }
+            o.device = *profile;
         } else if (a == "--dark") {
             o.dark = true;
         } else if (a == "--help" || a == "-h") {
@@ -76,10 +97,11 @@ std::optional<Options> parse(const std::vector<std::string>& args, std::string r
             return std::nullopt;
         }
     }
-    if (!o.script.empty() && o.defaultScene) {
-        std::cerr << "settings: --script and --default-scene exclude each other\n";
+    if (int(!o.script.empty()) + int(o.defaultScene) + int(!o.scene.empty()) > 1) {
+        std::cerr << "settings: --script, --scene and --default-scene exclude each other\n";
         return std::nullopt;
     }
+    if (o.defaultScene) o.scene = "root";
     return o;
 }
 
@@ -115,9 +137,9 @@ int main(int argc, char** argv) {
         }
     }
     base::setMainBundleIdentifier("com.apple.Preferences");
-    ui::Screen::setMainProfile(ui::DeviceProfile::modernPhone());
+    ui::Screen::setMainProfile(options->device);
     if (options->dark) ui::Screen::main()->setUserInterfaceStyle(ui::UserInterfaceStyle::Dark);
-    const bool scripted = options->defaultScene || !options->script.empty();
+    const bool scripted = !options->scene.empty() || !options->script.empty();
     std::optional<dispatch::ManualClock> manualClock;
     if (scripted) manualClock.emplace();
 
@@ -134,8 +156,9 @@ int main(int argc, char** argv) {
     std::optional<scene::Script> script;
     if (!options->script.empty()) {
         script = scene::loadScript(options->script, actions, error);
-    } else if (options->defaultScene) {
-        script = scene::parseScript(kDefaultSettingsScene, "built-in scene", actions, error);
+    } else if (!options->scene.empty()) {
+        script = scene::parseScript(builtInSettingsScene(options->scene),
+                                    "built-in scene " + options->scene, actions, error);
     }
     if (scripted && !script) {
         std::cerr << "settings: " << error << "\n";
