@@ -162,13 +162,21 @@ scene::ActionTable makeSettingsActions(const std::shared_ptr<ui::NavigationContr
                }});
 
     table.add({"type",
-               {{"text", ParamKind::String, true, 0, 1000}},
+               {{"text", ParamKind::String, true, 0, 1000},
+                {"replace", ParamKind::Boolean, false}},
                {},
                [](const Step& step, std::string& error) {
                    const auto field = ui::TextField::firstResponder();
                    if (!field) {
                        error = "no text field has the focus";
                        return false;
+                   }
+                   // Replacing deletes what the field holds first, as a person would.
+                   const auto replace = step.params.find("replace");
+                   if (replace != step.params.end() && replace->is_boolean() && replace->get<bool>()) {
+                       for (std::size_t n = field->text().size(); n > 0 && !field->text().empty(); --n) {
+                           field->deleteBackward();
+                       }
                    }
                    field->insertText(stringParam(step, "text"));
                    return true;

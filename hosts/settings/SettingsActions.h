@@ -17,7 +17,7 @@ const char* builtInSettingsScene(const std::string& name);
 // The steps a Settings scene may use, acting on the host's navigation controller and root list:
 //   tap {x, y}                 a finger down and up at a screen point (0.05 s)
 //   drag {path, duration}      down at the first point, through the others, up at the last
-//   type {text}                text into the focused text field
+//   type {text, replace}       text into the focused text field, optionally replacing its text
 //   choose {title}             the entry of the open menu, else the button of the alert shown
 //   open {bundle}              the root list's row of that bundle, as a tap would choose it
 //   back                       the navigation bar's back button
