@@ -59,7 +59,6 @@ TEST_F(ResetConfirmationTest, CardLaysOutCentredAndAnimatesIn) {
     ASSERT_TRUE(overlay);
     EXPECT_EQ(overlay->superview(), page->view());
     EXPECT_EQ(overlay->frame(), page->view()->bounds());
-    EXPECT_EQ(overlay->backgroundColor(), base::Color::black().withAlpha(0.24));
     EXPECT_EQ(overlay->alpha(), 1.0) << "the model value; the layer animates towards it";
     EXPECT_EQ(scaleOf(*overlay->card()), 1.0);
     EXPECT_EQ(overlay->subviews().front(), overlay->backgroundControl()) << "behind the card";
@@ -79,11 +78,6 @@ TEST_F(ResetConfirmationTest, CardLaysOutCentredAndAnimatesIn) {
     EXPECT_DOUBLE_EQ(cardFrame.width(), 320);
     EXPECT_NEAR(cardFrame.midX(), page->view()->bounds().midX(), 1e-9);
     EXPECT_NEAR(cardFrame.midY(), page->view()->bounds().midY(), 1e-9);
-    EXPECT_EQ(card.layer()->cornerRadius(), 32);
-    EXPECT_EQ(card.layer()->cornerCurve(), ui::CornerCurve::Continuous);
-    EXPECT_TRUE(card.clipsToBounds());
-    ASSERT_TRUE(card.effect());
-    EXPECT_EQ(card.effect()->style, ui::BlurEffectStyle::SystemMaterial);
 
     const base::Rect title = overlay->titleLabel()->frame();
     const base::Rect message = overlay->messageLabel()->frame();
@@ -106,9 +100,6 @@ TEST_F(ResetConfirmationTest, CardLaysOutCentredAndAnimatesIn) {
     EXPECT_EQ(confirm.minX() - cancel.maxX(), 12);
     EXPECT_EQ(cancel.width(), confirm.width());
     EXPECT_EQ(cardFrame.height(), cancel.maxY() + 16);
-    EXPECT_EQ(overlay->cancelButton()->currentTitle(), "取消");
-    EXPECT_EQ(overlay->confirmButton()->currentTitle(), "重置");
-    EXPECT_EQ(overlay->confirmButton()->layer()->cornerRadius(), 23);
 }
 
 TEST_F(ResetConfirmationTest, NarrowPageKeepsTheCardClearOfItsEdges) {
