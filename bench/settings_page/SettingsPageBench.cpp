@@ -60,8 +60,8 @@ class PlainList : public settings::ListController {
     Specifiers rowsOfList() {
         Specifiers out;
         for (int i = 0; i < rows; ++i) {
-            out.push_back(settings::Specifier::create("行 " + std::to_string(i),
-                                                      settings::CellType::Static));
+            out.push_back(
+                settings::Specifier::create("行 " + std::to_string(i), settings::CellType::Static));
         }
         return out;
     }
@@ -95,16 +95,18 @@ double latencySeconds(const std::string& dir, int run, bool debounced) {
     ]})";
     const pid_t host = ::fork();
     if (host == 0) {
-        const std::string command = std::string(HOMESCREEN_BIN) + " --device-root " + dir +
-                                    " -o " + out + " --script " + scene + " >/dev/null 2>&1";
+        const std::string command = std::string(HOMESCREEN_BIN) + " --device-root " + dir + " -o " +
+                                    out + " --script " + scene + " >/dev/null 2>&1";
         ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    while (!fs::exists(out + "/ready.txt")) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!fs::exists(out + "/ready.txt"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const auto start = Clock::now();
     LGPrefsSetValue("Quorvane.Clock.BezelWidth", base::PlistValue::real(10 + run));
     if (!debounced) LGPrefsPublishNow();
-    while (!fs::exists(out + "/drawn.txt")) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (!fs::exists(out + "/drawn.txt"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     int status = 0;
     ::waitpid(host, &status, 0);

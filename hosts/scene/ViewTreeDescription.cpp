@@ -61,10 +61,20 @@ void describeTree(const std::shared_ptr<ui::Window>& window, std::ostringstream&
 std::string describeWindows() {
     std::ostringstream out;
     out << "display-link-ticks=" << ui::DisplayLink::totalTickCount() << "\n";
+    bool any = false;
     for (const auto& scene : ui::Application::shared()->connectedScenes()) {
         const auto windowScene = std::dynamic_pointer_cast<ui::WindowScene>(scene);
         if (!windowScene) continue;
-        for (const auto& window : windowScene->windows()) describeTree(window, out);
+        for (const auto& window : windowScene->windows()) {
+            describeTree(window, out);
+            any = true;
+        }
+    }
+    // A host without window scenes (the Settings app's single window) shows its windows as made.
+    if (!any) {
+        for (const auto& window : ui::Window::allWindows()) {
+            if (!window->isHidden()) describeTree(window, out);
+        }
     }
     return out.str();
 }

@@ -4,7 +4,8 @@
 
 namespace scene {
 
-// A plain-text picture of every window of the application's window scenes, one view a line,
+// A plain-text picture of every window of the application's window scenes (or, in a host without
+// scenes, of every shown window), one view a line,
 // indented by depth: class name, frame in the window, alpha, hidden, a label's text and the frames
 // a GPU surface presented; the first line counts the process's display-link ticks. Tests and
 // people read it to see what a host shows without looking at pixels:

@@ -7,6 +7,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/LayoutConstraint.h"
+#include "platform/ui/NavigationBar.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/ScrollView.h"
@@ -78,6 +79,10 @@ void QVQuorvaneSurfaceController::viewDidLoadSurface() {
     scrollView_ = ui::ScrollView::create(root->bounds());
     scrollView_->setAutoresizingMask(ui::AutoresizingMask::FlexibleWidth |
                                      ui::AutoresizingMask::FlexibleHeight);
+    // The page runs under the navigation bar; its column starts below the bar, as the phone's
+    // automatic inset adjustment would place it.
+    scrollView_->setContentInset({ui::NavigationBar::kHeight, 0, 0, 0});
+    scrollView_->setContentOffset({0, -ui::NavigationBar::kHeight});
     root->addSubview(scrollView_);
     const std::shared_ptr<LGTopFadeView> fade = LGTopFadeView::create({});
     fade->setTranslatesAutoresizingMaskIntoConstraints(false);

@@ -290,15 +290,6 @@ std::shared_ptr<ui::View> QVQuorvaneSurfaceController::menuControlBodyForItem(
 
 std::shared_ptr<ui::View> QVQuorvaneSurfaceController::navControlBodyForItem(
     const LGSettingsItem& item, const std::shared_ptr<ui::Label>& title) {
-    auto button = ui::Button::create(ui::ButtonType::Custom);
-    button->setContentHorizontalAlignment(ui::ContentHorizontalAlignment::Fill);
-    button->setContentVerticalAlignment(ui::ContentVerticalAlignment::Fill);
-    button->setContentEdgeInsets({});
-    const runtime::SEL action = runtime::Selector::named(item.string("action"));
-    if (action && ui::respondsToAction(this, action)) {
-        button->addTarget(shared_from_this(), action, ui::ControlEvents::TouchUpInside);
-    }
-
     auto chevron = ui::ImageView::create(ui::systemImage("chevron.right", 17));
     chevron->setTintColor(ui::colors::tertiaryLabel());
     chevron->setContentMode(ui::ContentMode::ScaleAspectFit);
@@ -307,15 +298,28 @@ std::shared_ptr<ui::View> QVQuorvaneSurfaceController::navControlBodyForItem(
         chevron->widthAnchor().constraintEqualToConstant(12),
         chevron->heightAnchor().constraintEqualToConstant(20),
     });
-    // The content only shows; every touch belongs to the button.
-    const std::shared_ptr<ui::View> content =
+    // The content only shows; every touch belongs to the button over it.
+    const std::shared_ptr<ui::View> row =
         stackedRow(controlHeaderRowWithTitleLabel(title, {chevron}, kHeaderSpacing),
                    controlSubtitleLabelWithText(item.string("subtitle")));
-    content->setUserInteractionEnabled(false);
-    content->setTranslatesAutoresizingMaskIntoConstraints(false);
-    button->addSubview(content);
-    pinEdges(*content, *button, 0, 0, 0, 0);
-    return button;
+    for (const std::shared_ptr<ui::View>& part : row->subviews()) {
+        part->setUserInteractionEnabled(false);
+    }
+
+    // The whole row is the button. It lies over the content rather than holding it, because a
+    // stack sizes a button by its title, and this one has none.
+    auto button = ui::Button::create(ui::ButtonType::Custom);
+    button->setContentHorizontalAlignment(ui::ContentHorizontalAlignment::Fill);
+    button->setContentVerticalAlignment(ui::ContentVerticalAlignment::Fill);
+    button->setContentEdgeInsets({});
+    button->setTranslatesAutoresizingMaskIntoConstraints(false);
+    row->addSubview(button);
+    pinEdges(*button, *row, 0, 0, 0, 0);
+    const runtime::SEL action = runtime::Selector::named(item.string("action"));
+    if (action && ui::respondsToAction(this, action)) {
+        button->addTarget(shared_from_this(), action, ui::ControlEvents::TouchUpInside);
+    }
+    return row;
 }
 
 // ---- Slider rows --------------------------------------------------------------------------------

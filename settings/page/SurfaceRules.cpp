@@ -57,9 +57,13 @@ void QVQuorvaneSurfaceController::updateVisibleValueControlledItemsAnimated(bool
             const std::shared_ptr<LGSettingsItem> item = attachedItem(*row);
             if (!item) continue;
             const bool visible = isVisibleByRule(*item);
-            auto apply = [row, visible] {
+            // A shown row keeps the dimming of its enabled rule: restoring full alpha here would
+            // make a locked row look usable after every rebuild.
+            const bool dimmed = !item->string("enabled_key").empty() && !isEnabledByRule(*item);
+            const double alpha = !visible ? 0.0 : dimmed ? kDisabledAlpha : 1.0;
+            auto apply = [row, visible, alpha] {
                 row->setHidden(!visible);
-                row->setAlpha(visible ? 1.0 : 0.0);
+                row->setAlpha(alpha);
             };
             if (animated) {
                 ui::View::animate(kVisibilityAnimationDuration, 0, kRuleAnimationOptions, apply);

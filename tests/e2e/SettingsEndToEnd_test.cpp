@@ -108,9 +108,9 @@ class SettingsReachTheClock : public HostProcessTest {
     // The Settings host on a scene; its output is in settingsOutput_.
     int settings(const std::string& steps) {
         const std::string log = root_ + "/settings.txt";
-        const std::string command = std::string(SETTINGS_BIN) + " --device-root " + root_ +
-                                    " -o " + out_ + " --script " +
-                                    script(R"({"steps": [)" + steps + "]}") + " >" + log + " 2>&1";
+        const std::string command = std::string(SETTINGS_BIN) + " --device-root " + root_ + " -o " +
+                                    out_ + " --script " + script(R"({"steps": [)" + steps + "]}") +
+                                    " >" + log + " 2>&1";
         const int status = std::system(command.c_str());
         settingsOutput_ = readWholeFile(log);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -174,8 +174,8 @@ class SettingsReachTheClock : public HostProcessTest {
     void storeDomain(const std::string& xmlEntries) {
         fs::create_directories(root_ + "/var/mobile/Library/Preferences");
         std::ofstream(root_ + "/var/mobile/Library/Preferences/com.velk.quorvane.plist")
-            << R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>)"
-            << xmlEntries << "</dict></plist>";
+            << R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>)" << xmlEntries
+            << "</dict></plist>";
     }
 
     // The clock's band of rows in the home-screen pictures (3x).
@@ -206,8 +206,8 @@ TEST_F(SettingsReachTheClock, ADraggedEdgeWidthReachesTheClocksNextFrame) {
     drag << R"({"after": 0.2, "do": "open", "bundle": "QuorvanePrefs"},)"
          << R"({"after": 0.8, "do": "drag", "duration": 0.4, "path": [)";
     for (int i = 0; i <= 8; ++i) {
-        drag << (i ? "," : "") << "[" << thumbX + (endX - thumbX) * i / 8 << ","
-             << slider->midY() << "]";
+        drag << (i ? "," : "") << "[" << thumbX + (endX - thumbX) * i / 8 << "," << slider->midY()
+             << "]";
     }
     drag << R"(]}, {"after": 0.5, "do": "describe", "file": "released.txt"})";
     ASSERT_EQ(settings(drag.str()), 0) << settingsOutput_;
@@ -260,8 +260,8 @@ TEST_F(SettingsReachTheClock, AResetRestoresTheDefaultsInBothProcessesAndKeepsRe
     steps << R"({"after": 0.2, "do": "open", "bundle": "QuorvanePrefs"},)"
           << R"({"after": 0.8, "do": "tap", "x": )" << bar.midX() << R"(, "y": )" << bar.midY()
           << "},"
-          << R"({"after": 0.5, "do": "tap", "x": )" << card->midX() << R"(, "y": )"
-          << card->midY() << "},"
+          << R"({"after": 0.5, "do": "tap", "x": )" << card->midX() << R"(, "y": )" << card->midY()
+          << "},"
           << R"({"after": 1.2, "do": "describe", "file": "reset.txt"})";
     ASSERT_EQ(settings(steps.str()), 0) << settingsOutput_;
     finishClock();

@@ -1,6 +1,10 @@
 #include <algorithm>
+#include <cmath>
 
 #include "SurfacePageFixture.h"
+#include "platform/prefs/UserDefaults.h"
+#include "platform/settings/ListController.h"
+#include "platform/text/Locale.h"
 #include "platform/ui/AlertController.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Menu.h"
@@ -9,6 +13,7 @@
 #include "platform/ui/Switch.h"
 #include "platform/ui/TextField.h"
 #include "settings/page/LGPageSupport.h"
+#include "settings/page/LGValueEntry.h"
 #include "tweak/LGClockPreferences.h"
 
 namespace {
@@ -45,8 +50,9 @@ TEST_F(SurfacePageTest, BlocksFollowTheSectionsOfTheItemList) {
     EXPECT_EQ(page->jumpStack()->arrangedSubviews().size(), 2u);
     EXPECT_EQ(page->sectionViews().size(), 2u);
     EXPECT_EQ(page->sectionViews().count("第一"), 1u);
-    // Bar, subtitle header, panel, header, panel, small header, panel, header, panel.
-    EXPECT_EQ(page->contentStack()->arrangedSubviews().size(), 9u);
+    // Bar, subtitle header, panel, header, panel, small header (its group is empty, so no
+    // panel), header, panel.
+    EXPECT_EQ(page->contentStack()->arrangedSubviews().size(), 8u);
 
     show({LGSectionItem("唯一", ""), LGSwitchItem("A", "甲", "", true)});
     EXPECT_EQ(page->jumpScrollView(), nullptr) << "one titled section gives no bar";
@@ -75,7 +81,7 @@ TEST_F(SurfacePageTest, QuickJumpScrollsToTheSectionHeader) {
 }
 
 TEST_F(SurfacePageTest, ClockSwitchDimsAndLocksTheRowsThatFollowIt) {
-    ui::Screen::setMainProfile(ui::DeviceProfile::legacyPhone(), false);
+    ui::Screen::setMainProfile(ui::DeviceProfile::legacyPhone());
     resetSupport();
     showLockscreenPage();
     const auto clockSwitch = inRow<ui::Switch>(kLGClockEnabledKey);
@@ -97,7 +103,8 @@ TEST_F(SurfacePageTest, ClockSwitchDimsAndLocksTheRowsThatFollowIt) {
         EXPECT_DOUBLE_EQ(row(key)->alpha(), 1.0) << key;
     }
 
-    // A page built while the clock is off starts dimmed; turning it on brightens the rows.
+    // A page built while the clock is off starts dimmed (regression: the rebuild's visibility
+    // pass gave dimmed rows full alpha back); turning the clock on brightens them.
     showLockscreenPage();
     EXPECT_DOUBLE_EQ(row(kLGClockBlurKey)->alpha(), 0.42);
     tap(*inRow<ui::Switch>(kLGClockEnabledKey));
@@ -107,7 +114,7 @@ TEST_F(SurfacePageTest, ClockSwitchDimsAndLocksTheRowsThatFollowIt) {
 }
 
 TEST_F(SurfacePageTest, LegacyStyleMenuShowsAndHidesTheLegacySliders) {
-    ui::Screen::setMainProfile(ui::DeviceProfile::legacyPhone(), false);
+    ui::Screen::setMainProfile(ui::DeviceProfile::legacyPhone());
     resetSupport();
     showLockscreenPage();
     const auto button = inRow<ui::Button>(kLGClockLegacyFontStyleKey);

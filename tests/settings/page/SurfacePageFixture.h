@@ -43,6 +43,8 @@ class SurfacePageTest : public UiTest {
         ui::testing::runFrames(1);
         resetSupport();
         UiTest::TearDown();
+        // A test may have played an older system; the next one starts on the modern one.
+        ui::Screen::setMainProfile(ui::DeviceProfile::modernPhone());
     }
     static void resetSupport() {
         lg::detail::resetPrefsWriterForTesting();
@@ -57,8 +59,14 @@ class SurfacePageTest : public UiTest {
     }
     void showLockscreenPage() { show(LGLockscreenSurfaceItems()); }
 
-    // The row whose item has this key (or, for rows without one, this title).
+    // The row whose item has this key (or, for rows without one, this title); the test fails
+    // when the page has none.
     std::shared_ptr<ui::View> row(const std::string& keyOrTitle) const {
+        std::shared_ptr<ui::View> found = findRow(keyOrTitle);
+        if (!found) ADD_FAILURE() << "the page has no row " << keyOrTitle;
+        return found ? found : ui::View::create();
+    }
+    std::shared_ptr<ui::View> findRow(const std::string& keyOrTitle) const {
         for (const auto& view :
              QVQuorvaneSurfaceController::lg_allSubviewsOfView(*page->contentStack())) {
             const auto item = surface_detail::attachedItem(*view);
