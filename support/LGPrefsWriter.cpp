@@ -120,6 +120,16 @@ void LGPrefsPublishNow() {
     });
 }
 
+void LGPrefsFlushPendingPublish() {
+    auto queue = lg::detail::prefsWriteQueue();
+    if (!queue) return;
+    queue->sync([] {
+        if (!pendingTimer()) return;
+        cancelPendingTimer();
+        publish();
+    });
+}
+
 void LGPrefsResetAll() {
     auto& service = prefs::PreferenceService::shared();
     auto all = service.copyAll(kLGPrefsDomain);

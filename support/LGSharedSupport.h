@@ -77,6 +77,10 @@ void LGPrefsSchedulePublish();
 // Publishes at once, cancelling a pending timer, and waits until that is done. Posts even when
 // nothing changed.
 void LGPrefsPublishNow();
+// Publishes at once when a write still waits for its quiet period to end, and waits until that
+// is done; does nothing otherwise. For a writer about to go away, so that its last change is not
+// lost with it.
+void LGPrefsFlushPendingPublish();
 // Removes every key but the reserved ones, publishes now, posts the UI refresh notification.
 void LGPrefsResetAll();
 // Removes the listed keys (each once, reserved keys and empty strings skipped), publishes now and

@@ -57,6 +57,9 @@ QVQuorvaneSurfaceController::QVQuorvaneSurfaceController()
     : accentColor_(ui::colors::systemBlue()) {}
 
 QVQuorvaneSurfaceController::~QVQuorvaneSurfaceController() {
+    // A slider released just before the page closed must still reach the clock; the Settings
+    // app may end right after.
+    LGPrefsFlushPendingPublish();
     if (languageObserver_ != 0) {
         notify::NotificationCenter::defaultCenter().removeObserver(languageObserver_);
     }

@@ -126,6 +126,23 @@ TEST_F(Publish, PublishNowReplacesThePendingTimerAndPostsEvenWithNothingPending)
     EXPECT_EQ(listener.publishes(), 2) << "the cancelled timer does not publish again";
 }
 
+// Regression: a write made just before the Settings app ended was lost with its pending timer.
+TEST_F(Publish, FlushPublishesOnlyAWriteStillWaitingForItsQuietPeriod) {
+    dispatch::ManualClock clock;
+    LGPrefsFlushPendingPublish();
+    EXPECT_EQ(listener.publishes(), 0) << "nothing waits: nothing to announce";
+
+    LGPrefsSetValue("Quorvane.Clock.Blur", PlistValue::real(7));
+    LGPrefsFlushPendingPublish();
+    EXPECT_EQ(listener.publishes(), 1);
+    EXPECT_EQ(storedDomain()->objectForKey("Quorvane.Clock.Blur")->doubleValue(), 7.0);
+
+    clock.advanceNanos(milliseconds(200));
+    drainWriteQueue();
+    LGPrefsFlushPendingPublish();
+    EXPECT_EQ(listener.publishes(), 1) << "the flushed write is not published again";
+}
+
 TEST_F(Publish, EmptyKeyWritesAndPublishesNothing) {
     dispatch::ManualClock clock;
     LGPrefsSetValue("", PlistValue::real(5));
