@@ -79,8 +79,8 @@ void QVQuorvaneLiquidSlider::refreshGlassSnapshotIfNeeded(bool force) {
     const double thumbInSelf =
         hasRenderedThumbState_ ? renderedThumbCenterX_ : resolvedThumbCenterX();
     const double thumbX = convertPoint({thumbInSelf, 0}, &host).x - area.minX();
-    const double fillEnd = std::clamp(fillEndForThumbX(track, fraction, thumbX), track.minX(),
-                                      track.maxX());
+    const double fillEnd =
+        std::clamp(fillEndForThumbX(track, fraction, thumbX), track.minX(), track.maxX());
 
     // Pass 3: colours, resolved for the slider's appearance.
     const bool dark = traitCollection().isDark();

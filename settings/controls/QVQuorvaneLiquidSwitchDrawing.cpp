@@ -105,8 +105,8 @@ void QVQuorvaneLiquidSwitch::refreshGlassBackdrop() {
 
     // Pass 3: hand it to the glass, placed in screen points.
     const base::Point inWindow = convertRect(area, nullptr).origin;
-    glassThumbView_->setSourceOrigin({inWindow.x + win->frame().minX(),
-                                      inWindow.y + win->frame().minY()});
+    glassThumbView_->setSourceOrigin(
+        {inWindow.x + win->frame().minX(), inWindow.y + win->frame().minY()});
     glassThumbView_->setSourceImage(image->image());
     glassThumbView_->scheduleDraw();
 }
