@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/graphics/Path.h"
 #include "platform/ui/Compositor.h"
+#include "platform/ui/Layer.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Switch.h"
 #include "platform/ui/SystemColors.h"
+#include "settings/controls/LGInsetShadowView.h"
 #include "settings/controls/LGSharedGlassView.h"
+#include "settings/controls/LGSwitchInsetShadowView.h"
 #include "settings/controls/QVQuorvaneLiquidSlider.h"
 #include "settings/controls/QVQuorvaneLiquidSwitch.h"
 #include "tests/settings/controls/ControlsTestFixture.h"
@@ -136,4 +140,44 @@ TEST_F(GlassThumbs, PressedSwitchThumbIsGlassOverTheTrack) {
     const int middle = trackRows(shown, 60);
     EXPECT_GE(middle, 60);
     EXPECT_GE(trackRows(shown, 20), middle + 6) << "the track does not bend at the rim";
+}
+
+TEST_F(GlassThumbs, AppearanceChangeRestylesBothThumbs) {
+    auto slider = QVQuorvaneLiquidSlider::create({20, 18, 200, 44});
+    auto control = QVQuorvaneLiquidSwitch::create({88, 60, 0, 0});
+    small->addSubview(slider);
+    small->addSubview(control);
+    frames(1);
+    EXPECT_EQ(slider->glassThumbView()->updateGroup(), 0);
+    EXPECT_EQ(slider->glassThumbView()->specularOpacity(), 0);
+    EXPECT_EQ(slider->glassInsetShadowView()->alpha(), 1.0);
+
+    small->setOverrideUserInterfaceStyle(ui::UserInterfaceStyle::Dark);
+    frames(1);
+    EXPECT_DOUBLE_EQ(slider->glassThumbView()->specularOpacity(), 0.02);
+    EXPECT_DOUBLE_EQ(slider->glassInsetShadowView()->alpha(), 0.68);
+    EXPECT_FLOAT_EQ(slider->glassThumbView()->layer()->shadowOpacity(), 0.12f);
+    EXPECT_DOUBLE_EQ(control->glassThumbView()->specularOpacity(), 0.02);
+    EXPECT_DOUBLE_EQ(control->glassInsetShadowView()->alpha(), 0.68);
+    EXPECT_EQ(control->trackView()->backgroundColor(), base::Color::white(1.0, 0.18));
+}
+
+TEST_F(GlassThumbs, InsetShadowIsARingJustOutsideTheThumb) {
+    auto slider = QVQuorvaneLiquidSlider::create({20, 18, 200, 44});
+    small->addSubview(slider);
+    ASSERT_TRUE(finger.touchDown({20 + slider->thumbCenterXForValue(0), 40}));
+    frames(40);
+    auto& inset = *slider->glassInsetShadowView();
+    inset.layoutIfNeeded();
+    const base::Rect b = inset.bounds();
+    EXPECT_NEAR(b.width(), 54, 0.2) << "the shadow view follows the glass thumb's size";
+    EXPECT_NEAR(b.height(), 34, 0.2);
+    const auto path = inset.layer()->shadowPath();
+    ASSERT_TRUE(path);
+    const base::Rect outline = path->bounds();
+    EXPECT_NEAR(outline.minX(), b.minX() - 1, 1e-9);
+    EXPECT_NEAR(outline.minY(), b.minY() - 1.75, 1e-9);
+    EXPECT_NEAR(outline.width(), b.width() + 2, 1e-9);
+    EXPECT_NEAR(outline.height(), b.height() + 3.5, 1e-9);
+    EXPECT_EQ(inset.layer()->compositingFilter(), "multiplyBlendMode");
 }
