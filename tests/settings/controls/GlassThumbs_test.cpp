@@ -181,3 +181,29 @@ TEST_F(GlassThumbs, InsetShadowIsARingJustOutsideTheThumb) {
     EXPECT_NEAR(outline.height(), b.height() + 3.5, 1e-9);
     EXPECT_EQ(inset.layer()->compositingFilter(), "multiplyBlendMode");
 }
+
+TEST_F(GlassThumbs, GlassFindsTheTrackInAWindowAwayFromTheScreenOrigin) {
+    // The picture and the glass must agree on where the picture lies; a window away from the
+    // screen's origin shows whether they measure from the same place.
+    small->setFrame({50, 120, 240, 80});
+    auto slider = QVQuorvaneLiquidSlider::create({20, 18, 200, 44});
+    small->addSubview(slider);
+    frames(1);
+    ASSERT_TRUE(finger.touchDown({50 + 20 + slider->thumbCenterXForValue(0), 120 + 40}));
+    frames(40);
+    const graphics::ImageRef shown = slider->glassThumbView()->surfaceView()->presentedImage();
+    ASSERT_TRUE(shown);
+    EXPECT_GE(trackRows(*shown, shown->pixelWidth() / 2), 8);
+    finger.touchCancel();
+
+    auto control = QVQuorvaneLiquidSwitch::create({88, 26, 0, 0});
+    control->setOn(true);
+    small->addSubview(control);
+    frames(1);
+    ASSERT_TRUE(finger.touchDown({50 + 88 + 43, 120 + 40}));
+    frames(40);
+    const graphics::ImageRef switchShown =
+        control->glassThumbView()->surfaceView()->presentedImage();
+    ASSERT_TRUE(switchShown);
+    EXPECT_GE(trackRows(*switchShown, 60), 60);
+}
