@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hosts/quorvane/ControlsCommand.h"
 #include "hosts/quorvane/DefaultsCommand.h"
 #include "hosts/quorvane/GlassCommand.h"
 #include "hosts/quorvane/LockscreenCommand.h"
@@ -20,6 +21,9 @@ constexpr const char* kUsage =
     "usage: quorvane [--device-root DIR] <command> [arguments]\n"
     "\n"
     "commands:\n"
+    "  controls [options] drag the settings page's glass slider and toggle its glass switch on\n"
+    "                     the manual clock, writing PNG frames into out/controls\n"
+    "                     (quorvane controls --help lists the options)\n"
     "  defaults read|write|delete <domain> [key] [value]\n"
     "                     read and change preference domains, as on the phone\n"
     "  glass [options]    render glass shaped like \"9:41\" over the built-in wallpaper into a\n"
@@ -75,13 +79,17 @@ int main(int argc, char** argv) {
     // A new device root gets the folders every device has (the log's /tmp among them) before
     // any command uses it.
     base::setDeviceRoot(deviceRoot);
-    if (command == "defaults" || command == "glass" || command == "lockscreen" ||
-        command == "settings") {
+    if (command == "controls" || command == "defaults" || command == "glass" ||
+        command == "lockscreen" || command == "settings") {
         std::string error;
         if (!base::layOutDeviceRoot(&error)) {
             std::fprintf(stderr, "quorvane: %s\n", error.c_str());
             return 1;
         }
+    }
+    if (command == "controls") {
+        return runControlsCommand(std::vector<std::string>(args.begin() + 1, args.end()), std::cout,
+                                  std::cerr);
     }
     if (command == "defaults") {
         return runDefaultsCommand(std::vector<std::string>(args.begin() + 1, args.end()),

@@ -70,6 +70,7 @@ void LGSliderResetAnimator::tick(ui::DisplayLink&) {
     if (auto label = valueLabel_.lock()) label->setText(LGFormatSliderValue(decimals_, value));
     if (elapsed >= kDuration) {
         stop();
-        if (attachedTo(*slider) == self) runtime::setAttachedValue(slider.get(), &kAnimatorKey, nullptr);
+        if (attachedTo(*slider) == self)
+            runtime::setAttachedValue(slider.get(), &kAnimatorKey, nullptr);
     }
 }

@@ -23,10 +23,9 @@ class LGSliderResetAnimator : public runtime::Object {
     // to `targetValue`, labelled with `decimals` digits, driven by a display link on the main
     // run loop in the common modes. nullptr, starting nothing, for a null slider or a value that
     // is not a finite number.
-    static std::shared_ptr<LGSliderResetAnimator> start(const std::shared_ptr<ui::Slider>& slider,
-                                                        const std::shared_ptr<ui::Label>& valueLabel,
-                                                        double startValue, double targetValue,
-                                                        int64_t decimals);
+    static std::shared_ptr<LGSliderResetAnimator> start(
+        const std::shared_ptr<ui::Slider>& slider, const std::shared_ptr<ui::Label>& valueLabel,
+        double startValue, double targetValue, int64_t decimals);
     // The animation running on `slider`; nullptr when none runs.
     static std::shared_ptr<LGSliderResetAnimator> attachedTo(const ui::Slider& slider);
 

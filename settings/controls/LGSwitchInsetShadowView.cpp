@@ -13,8 +13,7 @@ LGSwitchInsetShadowView::LGSwitchInsetShadowView(const base::Rect& frame) : View
     LGConfigureInsetShadowView(*this);
 }
 
-std::shared_ptr<LGSwitchInsetShadowView> LGSwitchInsetShadowView::create(
-    const base::Rect& frame) {
+std::shared_ptr<LGSwitchInsetShadowView> LGSwitchInsetShadowView::create(const base::Rect& frame) {
     return std::make_shared<LGSwitchInsetShadowView>(frame);
 }
 

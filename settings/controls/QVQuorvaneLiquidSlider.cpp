@@ -74,8 +74,8 @@ void QVQuorvaneLiquidSlider::commonInit() {
     currentThumbSize_ = targetThumbSize_ = renderedThumbSize_ = kContractedThumbSize;
     renderedExpansion_ = targetExpansion_ = 0;
     // The platform thumb keeps its size for hit testing and travel but shows nothing.
-    auto clearThumb = graphics::ImageContext::begin(kContractedThumbSize, false,
-                                                    ui::Screen::main()->scale());
+    auto clearThumb =
+        graphics::ImageContext::begin(kContractedThumbSize, false, ui::Screen::main()->scale());
     if (clearThumb) {
         const graphics::ImageRef image = clearThumb->image();
         setThumbImage(image, ui::ControlState::Normal);
@@ -83,8 +83,7 @@ void QVQuorvaneLiquidSlider::commonInit() {
     }
     setThumbTintColor(base::Color::clear());
     lightFeedbackGenerator_ = ui::ImpactFeedbackGenerator::create(ui::ImpactFeedbackStyle::Light);
-    mediumFeedbackGenerator_ =
-        ui::ImpactFeedbackGenerator::create(ui::ImpactFeedbackStyle::Medium);
+    mediumFeedbackGenerator_ = ui::ImpactFeedbackGenerator::create(ui::ImpactFeedbackStyle::Medium);
     ensureGlassThumbView();
     ensureContractedThumbView();
     updateThumbMaterialColors();
@@ -264,7 +263,8 @@ void QVQuorvaneLiquidSlider::updatePresentedThumbForTouchX(double x) {
     if (M - m > 0) {
         const double minimum = minimumValue();
         const double maximum = maximumValue();
-        const float v = float(minimum + ((logicalThumbCenterX_ - m) / (M - m)) * (maximum - minimum));
+        const float v =
+            float(minimum + ((logicalThumbCenterX_ - m) / (M - m)) * (maximum - minimum));
         if (std::abs(double(value()) - double(v)) > kValueEpsilon) {
             setValue(v);
             sendActionsForControlEvents(ui::ControlEvents::ValueChanged);
@@ -415,11 +415,11 @@ void QVQuorvaneLiquidSlider::handleThumbDisplayLink(ui::DisplayLink& link) {
     refreshGlassSnapshotIfNeeded(true);
     updateGlassThumbFrameAnimated(false);
 
-    const bool settled = !trackingActive_ &&
-                         std::abs(targetCenter - renderedThumbCenterX_) < kSettleDistance &&
-                         std::abs(targetSize.width - renderedThumbSize_.width) < kSettleDistance &&
-                         std::abs(targetSize.height - renderedThumbSize_.height) < kSettleDistance &&
-                         std::abs(targetExpansion - renderedExpansion_) < kSettleExpansion;
+    const bool settled =
+        !trackingActive_ && std::abs(targetCenter - renderedThumbCenterX_) < kSettleDistance &&
+        std::abs(targetSize.width - renderedThumbSize_.width) < kSettleDistance &&
+        std::abs(targetSize.height - renderedThumbSize_.height) < kSettleDistance &&
+        std::abs(targetExpansion - renderedExpansion_) < kSettleExpansion;
     if (settled) {
         renderedThumbCenterX_ = targetCenter;
         renderedThumbSize_ = targetSize;
@@ -451,9 +451,8 @@ void QVQuorvaneLiquidSlider::updateGlassThumbFrameAnimated(bool) {
     const double s = smoothstep(renderedExpansion_);
     const double contractedScale = 1 + 0.08 * s;
     const double baseScale = 0.92 + 0.08 * s;
-    const double squash =
-        std::min(0.028 * s + std::max(glassFrame.width() - kExpandedThumbSize.width, 0.0) * 0.0032,
-                 0.1);
+    const double squash = std::min(
+        0.028 * s + std::max(glassFrame.width() - kExpandedThumbSize.width, 0.0) * 0.0032, 0.1);
 
     contractedThumbView_->setBounds(
         {0, 0, kContractedThumbSize.width, kContractedThumbSize.height});
@@ -469,7 +468,8 @@ void QVQuorvaneLiquidSlider::updateGlassThumbFrameAnimated(bool) {
     glass.setBounds({0, 0, glassFrame.width(), glassFrame.height()});
     glass.setCenter(center);
     glass.setCornerRadius(glassFrame.height() / 2);
-    glass.setTransform(base::AffineTransform::scale(baseScale - 0.95 * squash, baseScale + 0.55 * squash));
+    glass.setTransform(
+        base::AffineTransform::scale(baseScale - 0.95 * squash, baseScale + 0.55 * squash));
     glass.setShapeMaskImage(nullptr);
     glass.setAlpha(s);
     glass.setHidden(s < 0.01);

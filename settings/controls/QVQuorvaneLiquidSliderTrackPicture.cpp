@@ -63,10 +63,8 @@ void QVQuorvaneLiquidSlider::refreshGlassSnapshotIfNeeded(bool force) {
     base::Rect area = convertRect(bounds(), &host).insetBy(-kPictureMargin, -kPictureMargin);
     area = area.intersection(host.bounds());
     if (area.isNull() || !(area.width() > 0 && area.height() > 0)) return;
-    // The glass places its source in screen points; the window may not sit at the screen's
-    // origin.
-    const base::Point inWindow = host.convertRect(area, nullptr).origin;
-    const base::Point origin{inWindow.x + win->frame().minX(), inWindow.y + win->frame().minY()};
+    // The glass places its source in its window's coordinates, as it measures itself.
+    const base::Point origin = host.convertRect(area, nullptr).origin;
 
     // Pass 2: track, fill and thumb in the area's coordinates.
     const base::Rect trackInHost = convertRect(trackRectForBounds(bounds()), &host);
@@ -79,8 +77,8 @@ void QVQuorvaneLiquidSlider::refreshGlassSnapshotIfNeeded(bool force) {
     const double thumbInSelf =
         hasRenderedThumbState_ ? renderedThumbCenterX_ : resolvedThumbCenterX();
     const double thumbX = convertPoint({thumbInSelf, 0}, &host).x - area.minX();
-    const double fillEnd = std::clamp(fillEndForThumbX(track, fraction, thumbX), track.minX(),
-                                      track.maxX());
+    const double fillEnd =
+        std::clamp(fillEndForThumbX(track, fraction, thumbX), track.minX(), track.maxX());
 
     // Pass 3: colours, resolved for the slider's appearance.
     const bool dark = traitCollection().isDark();

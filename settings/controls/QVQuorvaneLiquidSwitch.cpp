@@ -55,12 +55,12 @@ QVQuorvaneLiquidSwitch::QVQuorvaneLiquidSwitch(const base::Rect& frame) : Switch
 QVQuorvaneLiquidSwitch::~QVQuorvaneLiquidSwitch() {
     // One line on the console (not the log file), written in one call.
     char line[160];
-    const int n = std::snprintf(line, sizeof line,
-                                "[Quorvane][Settings] switch dealloc self=%p displayLink=%p "
-                                "window=%p\n",
-                                static_cast<const void*>(this),
-                                static_cast<const void*>(displayLink_.get()),
-                                static_cast<const void*>(window().get()));
+    const int n =
+        std::snprintf(line, sizeof line,
+                      "[Quorvane][Settings] switch dealloc self=%p displayLink=%p "
+                      "window=%p\n",
+                      static_cast<const void*>(this), static_cast<const void*>(displayLink_.get()),
+                      static_cast<const void*>(window().get()));
     if (n > 0) {
         [[maybe_unused]] auto written =
             ::write(STDERR_FILENO, line, std::min<std::size_t>(std::size_t(n), sizeof line - 1));
@@ -240,19 +240,19 @@ void QVQuorvaneLiquidSwitch::scheduleAutoContract() {
     const std::uint64_t generation = ++autoContractGeneration_;
     std::weak_ptr<QVQuorvaneLiquidSwitch> weak =
         std::static_pointer_cast<QVQuorvaneLiquidSwitch>(shared_from_this());
-    dispatch::Queue::main()->after(dispatch::nanosFromSeconds(kAutoContractDelay), [weak,
-                                                                                     generation] {
-        auto self = weak.lock();
-        if (!self || self->pressed_ || !self->pendingTapAutoContract_ ||
-            generation != self->autoContractGeneration_) {
-            return;
-        }
-        self->pendingTapAutoContract_ = false;
-        self->contractThumb();
-        self->startDisplayLinkIfNeeded();
-        self->refreshGlassBackdrop();
-        self->updateVisualsAnimated(true);
-    });
+    dispatch::Queue::main()->after(
+        dispatch::nanosFromSeconds(kAutoContractDelay), [weak, generation] {
+            auto self = weak.lock();
+            if (!self || self->pressed_ || !self->pendingTapAutoContract_ ||
+                generation != self->autoContractGeneration_) {
+                return;
+            }
+            self->pendingTapAutoContract_ = false;
+            self->contractThumb();
+            self->startDisplayLinkIfNeeded();
+            self->refreshGlassBackdrop();
+            self->updateVisualsAnimated(true);
+        });
 }
 
 void QVQuorvaneLiquidSwitch::expandForPress() {
@@ -468,8 +468,8 @@ void QVQuorvaneLiquidSwitch::handleDisplayLink(ui::DisplayLink& link) {
     if (fillAnimating_) {
         const double u =
             std::clamp((dispatch::now() - fillAnimationStartTime_) / kFillFadeDuration, 0.0, 1.0);
-        renderedFillAlpha_ =
-            fillAnimationStartAlpha_ + (targetFillAlpha_ - fillAnimationStartAlpha_) * smoothstep(u);
+        renderedFillAlpha_ = fillAnimationStartAlpha_ +
+                             (targetFillAlpha_ - fillAnimationStartAlpha_) * smoothstep(u);
         if (u >= 1) {
             renderedFillAlpha_ = targetFillAlpha_;
             fillAnimating_ = false;
@@ -481,12 +481,11 @@ void QVQuorvaneLiquidSwitch::handleDisplayLink(ui::DisplayLink& link) {
     updateVisualsAnimated(false);
 
     // Pass 4: stop once nothing moves any more.
-    const bool settled =
-        !pressed_ && !pendingTapAutoContract_ &&
-        std::abs(targetProgress_ - renderedProgress_) < 0.002 &&
-        std::abs(targetThumbSize_.width - renderedThumbSize_.width) < 0.05 &&
-        std::abs(targetThumbSize_.height - renderedThumbSize_.height) < 0.05 &&
-        std::abs(targetExpansion_ - renderedExpansion_) < 0.01 && !fillAnimating_;
+    const bool settled = !pressed_ && !pendingTapAutoContract_ &&
+                         std::abs(targetProgress_ - renderedProgress_) < 0.002 &&
+                         std::abs(targetThumbSize_.width - renderedThumbSize_.width) < 0.05 &&
+                         std::abs(targetThumbSize_.height - renderedThumbSize_.height) < 0.05 &&
+                         std::abs(targetExpansion_ - renderedExpansion_) < 0.01 && !fillAnimating_;
     if (settled) {
         renderedProgress_ = targetProgress_;
         renderedThumbSize_ = targetThumbSize_;

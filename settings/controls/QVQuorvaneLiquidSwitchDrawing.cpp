@@ -103,10 +103,8 @@ void QVQuorvaneLiquidSwitch::refreshGlassBackdrop() {
         cg.fillRoundedRect(s.insetBy(-30, -14), 3 * s.height(), glow);
     }
 
-    // Pass 3: hand it to the glass, placed in screen points.
-    const base::Point inWindow = convertRect(area, nullptr).origin;
-    glassThumbView_->setSourceOrigin({inWindow.x + win->frame().minX(),
-                                      inWindow.y + win->frame().minY()});
+    // Pass 3: hand it to the glass, placed in window coordinates as the glass measures itself.
+    glassThumbView_->setSourceOrigin(convertRect(area, nullptr).origin);
     glassThumbView_->setSourceImage(image->image());
     glassThumbView_->scheduleDraw();
 }
