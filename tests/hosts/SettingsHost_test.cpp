@@ -173,9 +173,29 @@ TEST_F(SettingsHost, ScriptsAreCheckedBeforeAnythingRunsAndFailingStepsStopTheSc
     EXPECT_NE(output_.find("no preference bundle is named Nope"), std::string::npos) << output_;
 }
 
-TEST_F(SettingsHost, QuorvaneSettingsRunsTheHostOnItsBuiltInScene) {
-    installProbe();
+TEST_F(SettingsHost, QuorvaneSettingsPicturesTheWholePageForBothSystemsInBothAppearances) {
+    const std::string dir = bundle("QuorvanePrefs");
+    fs::copy_file(QUORVANE_PREFS, dir + "/QuorvanePrefs");
+    fs::copy_file(QUORVANE_PREFS_INFO, dir + "/Info.plist");
     ASSERT_EQ(run(QUORVANE_BIN, "--device-root " + root_ + " settings -o " + out_), 0) << output_;
+    for (const char* variant :
+         {"modern-phone-light", "modern-phone-dark", "legacy-phone-light", "legacy-phone-dark"}) {
+        for (const char* part : {"page-top.png", "page-bottom.png"}) {
+            EXPECT_TRUE(fs::is_regular_file(out_ + "/settings-" + variant + "/" + part))
+                << variant << " " << part;
+        }
+    }
+    // Without the bundle there is no page to picture: a clear error, not an empty picture.
+    fs::remove_all(dir);
+    EXPECT_NE(run(QUORVANE_BIN, "--device-root " + root_ + " settings -o " + out_), 0);
+    EXPECT_NE(output_.find("no preference bundle is named QuorvanePrefs"), std::string::npos)
+        << output_;
+}
+
+TEST_F(SettingsHost, QuorvaneSettingsRunsTheHostOnANamedBuiltInScene) {
+    installProbe();
+    ASSERT_EQ(run(QUORVANE_BIN, "--device-root " + root_ + " settings --scene root -o " + out_), 0)
+        << output_;
     const auto image = picture("settings.png");
     ASSERT_TRUE(image);
     // The root list's grouped background and the white panel of its one row.
