@@ -8,12 +8,14 @@
 #include "platform/ui/AlertController.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/NavigationItem.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Switch.h"
 #include "platform/ui/TextField.h"
 #include "settings/page/LGPageSupport.h"
 #include "settings/page/LGValueEntry.h"
+#include "settings/page/QVQuorvaneRootListController.h"
 #include "tweak/LGClockPreferences.h"
 
 namespace {
@@ -280,4 +282,23 @@ TEST_F(SurfacePageTest, LastSurfaceIsRememberedOnAppearAndForgottenOnBack) {
     EXPECT_EQ(LGPrefsCurrentLanguage(), "ja");
     LGPrefsSetLanguage("en");
     EXPECT_EQ(LGPrefsCurrentLanguage(), "zh-Hans") << "English is stored as no choice";
+}
+
+TEST_F(SurfacePageTest, RootControllerHidesItsTableAndEmbedsOnePageThatFillsIt) {
+    auto root = std::make_shared<QVQuorvaneRootListController>();
+    window->setRootViewController(ui::NavigationController::create(root));
+    ui::testing::runFrames(2);
+    EXPECT_TRUE(root->specifiers().empty());
+    ASSERT_TRUE(root->table());
+    EXPECT_TRUE(root->table()->isHidden());
+    const auto embedded = root->lg_surfaceController();
+    ASSERT_TRUE(embedded);
+    EXPECT_EQ(embedded->parentViewController(), root);
+    EXPECT_EQ(embedded->screenIdentifier(), "Lockscreen");
+    EXPECT_EQ(embedded->view()->frame(), root->view()->bounds());
+    // The bar shows the root's item, so its "重置" is the button the user sees; it asks the page.
+    const auto reset = root->navigationItem()->rightBarButtonItem();
+    ASSERT_TRUE(reset);
+    EXPECT_EQ(reset->title(), "重置");
+    EXPECT_EQ(reset->target(), embedded);
 }
