@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <cstdlib>
 #include <filesystem>
@@ -51,6 +55,31 @@ class HostProcessTest : public ::testing::Test {
         const std::string path = root_ + "/scene-" + std::to_string(++scripts_) + ".json";
         std::ofstream(path) << text;
         return path;
+    }
+
+    // Starts the host on `arguments` in the background, its output going to `log`; then waits
+    // (up to 90 s of real time) until the scene has written `readyFile` into out_. -1 on failure.
+    pid_t startHost(const std::string& arguments, const std::string& log,
+                    const std::string& readyFile) {
+        const pid_t host = ::fork();
+        if (host == 0) {
+            const std::string command = hostCommand(arguments) + " >" + log + " 2>&1";
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        if (host < 0) return -1;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+        while (!std::filesystem::exists(out_ + "/" + readyFile) &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return host;
+    }
+    // The exit status of a host started with startHost; -1 when it did not exit normally.
+    static int waitHost(pid_t host) {
+        int status = 0;
+        if (::waitpid(host, &status, 0) != host) return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     graphics::ImageRef picture(const std::string& name) {

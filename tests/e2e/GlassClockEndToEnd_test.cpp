@@ -120,27 +120,14 @@ TEST_F(GlassClock, ASettingWrittenByAnotherProcessReachesTheRunningClock) {
         {"do": "await", "name": "com.velk.quorvane.InProcessReload", "timeout": 30},
         {"after": 0.0167, "do": "describe", "file": "after.txt"}
     ]})");
-    const pid_t host = fork();
-    ASSERT_GE(host, 0);
-    if (host == 0) {
-        const std::string command =
-            hostCommand("--script " + scene) + " >" + root_ + "/host.txt 2>&1";
-        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!fs::exists(out_ + "/ready.txt") && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    const pid_t host = startHost("--script " + scene, root_ + "/host.txt", "ready.txt");
+    ASSERT_GT(host, 0);
     ASSERT_TRUE(fs::exists(out_ + "/ready.txt")) << readFile(root_ + "/host.txt");
     const std::string write = std::string(QUORVANE_BIN) + " --device-root " + root_ +
                               " defaults write com.velk.quorvane Quorvane.Clock.Enabled -bool NO"
                               " --notify com.velk.quorvane/ReloadPrefs";
     EXPECT_EQ(std::system(write.c_str()), 0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(host, &status, 0), host);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0) << readFile(root_ + "/host.txt");
+    ASSERT_EQ(waitHost(host), 0) << readFile(root_ + "/host.txt");
 
     EXPECT_EQ(linesWith(tree("before.txt"), "LGClockGlassView").size(), 1u);
     const std::string after = tree("after.txt");

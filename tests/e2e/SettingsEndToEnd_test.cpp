@@ -135,28 +135,16 @@ class SettingsReachTheClock : public HostProcessTest {
             {"after": 0.0167, "do": "snapshot", "file": "after.png"},
             {"do": "describe", "file": "after.txt"}
         ]})");
-        home_ = ::fork();
-        ASSERT_GE(home_, 0);
-        if (home_ == 0) {
-            const std::string command =
-                hostCommand("--script " + scene) + " >" + root_ + "/home.txt 2>&1";
-            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
-        while (!fs::exists(out_ + "/ready.txt") && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
+        home_ = startHost("--script " + scene, root_ + "/home.txt", "ready.txt");
+        ASSERT_GT(home_, 0);
         ASSERT_TRUE(fs::exists(out_ + "/ready.txt")) << readWholeFile(root_ + "/home.txt");
     }
 
     // Waits for the home-screen host's scene to end.
     void finishClock() {
-        int status = 0;
-        ASSERT_EQ(::waitpid(home_, &status, 0), home_);
+        const int status = waitHost(home_);
         home_ = -1;
-        ASSERT_TRUE(WIFEXITED(status));
-        ASSERT_EQ(WEXITSTATUS(status), 0) << readWholeFile(root_ + "/home.txt");
+        ASSERT_EQ(status, 0) << readWholeFile(root_ + "/home.txt");
     }
 
     base::PlistPtr domain() {
