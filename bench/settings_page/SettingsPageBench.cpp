@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -26,6 +27,7 @@
 #include "platform/dispatch/RunLoop.h"
 #include "platform/settings/ListController.h"
 #include "platform/ui/Compositor.h"
+#include "platform/ui/DisplayLink.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
@@ -144,6 +146,23 @@ int main() {
     std::printf("page build (viewDidLoad to first frame), %zu items: %.1f ms\n", rows, pageMs);
     std::printf("  plain Settings list of %zu rows: %.1f ms  (ratio %.2f)\n", rows, plainMs,
                 pageMs / plainMs);
+
+    // An idle page: once built and settled, nothing on it should tick or draw.
+    {
+        auto window = ui::Window::create(ui::Screen::main()->bounds());
+        window->setRootViewController(
+            ui::NavigationController::create(QVQuorvaneSurfaceController::create(
+                std::nullopt, "Lockscreen", LGLockscreenSurfaceItems())));
+        window->makeKeyAndVisible();
+        dispatch::RunLoop::main().runFor(dispatch::milliseconds(500));
+        const std::uint64_t ticks = ui::DisplayLink::totalTickCount();
+        const std::clock_t cpu = std::clock();
+        dispatch::RunLoop::main().runFor(dispatch::milliseconds(2000));
+        const double cpuMs = 1000.0 * double(std::clock() - cpu) / CLOCKS_PER_SEC / 2;
+        std::printf("idle page: %.1f display-link ticks/s, %.2f ms CPU/s\n",
+                    double(ui::DisplayLink::totalTickCount() - ticks) / 2, cpuMs);
+        window->setHidden(true);
+    }
 
     // Change → clock frame across the two processes.
     const std::string tweaks = dir + "/var/jb/Library/MobileSubstrate/DynamicLibraries";
