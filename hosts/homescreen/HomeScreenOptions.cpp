@@ -29,12 +29,14 @@ const char* const kHomeScreenUsage =
     "  --notifications N     sample notifications shown in the picture scene (0 to 6)\n"
     "  -o, --output-dir DIR  where snapshots are written (default: the current directory)\n"
     "  --bundle-id ID        the bundle identifier to play (default com.apple.springboard)\n"
-    "  --no-tweaks           load no tweaks\n"
+    "  --no-tweaks           load no tweaks\n" QV_WINDOW_OPTIONS_USAGE
     "  -h, --help            show this text\n"
     "  --version             show the version\n"
     "\n"
     "Without --script, --scene or --default-scene the host stays up until it is interrupted;\n"
-    "SIGUSR1 makes it write its windows' view trees to state.txt in the output folder.\n";
+    "SIGUSR1 makes it write its windows' view trees to state.txt in the output folder. In its\n"
+    "window the keys Left/Right scroll the pages, N and R add and remove a notification, C opens\n"
+    "the camera, P the passcode view and D switches the appearance.\n";
 
 namespace {
 
@@ -129,6 +131,13 @@ std::optional<HomeScreenOptions> parseHomeScreenOptions(const std::vector<std::s
             sawDefault = true;
             continue;
         }
+        std::string windowError;
+        const WindowOptionParse window = takeWindowOption(args, i, o.window, windowError);
+        if (window == WindowOptionParse::Invalid) {
+            fail(err, windowError);
+            return std::nullopt;
+        }
+        if (window == WindowOptionParse::Taken) continue;
         const auto it = valued.find(arg);
         if (it == valued.end()) {
             fail(err, "unknown option '" + arg + "'");
@@ -159,6 +168,14 @@ std::optional<HomeScreenOptions> parseHomeScreenOptions(const std::vector<std::s
     o.mode = sawScript    ? HomeScreenOptions::Mode::Script
              : sawDefault ? HomeScreenOptions::Mode::BuiltInScene
                           : HomeScreenOptions::Mode::StayUp;
+    if (o.window.enabled && o.mode != HomeScreenOptions::Mode::StayUp) {
+        fail(err, "--window runs on the real clock; it excludes --script and built-in scenes");
+        return std::nullopt;
+    }
+    if (o.window.placementGiven() && !o.window.enabled) {
+        fail(err, "--window-scale and --window-position need --window");
+        return std::nullopt;
+    }
     if (o.scene != "picture" && o.scene != "frames") {
         fail(err, "--scene must be picture or frames (got '" + o.scene + "')");
         return std::nullopt;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "hosts/window/WindowOptions.h"
 #include "platform/base/ProcessInfo.h"
 #include "platform/ui/DeviceProfile.h"
 
@@ -26,6 +27,8 @@ struct HomeScreenOptions {
     std::string scene = "picture";  // the built-in scene's name
     int notifications = 0;          // sample notifications in the "picture" scene
     std::string outputDirectory = ".";
+    // Stay up showing the lock screen in a desktop window (StayUp mode only).
+    WindowOptions window;
     bool help = false;
     bool version = false;
 };

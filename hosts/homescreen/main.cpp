@@ -18,7 +18,9 @@
 #include "hosts/homescreen/BuiltInScenes.h"
 #include "hosts/homescreen/HomeScreenActions.h"
 #include "hosts/homescreen/HomeScreenOptions.h"
+#include "hosts/homescreen/LockScreenKeys.h"
 #include "hosts/scene/ViewTreeDescription.h"
+#include "hosts/window/WindowPresenter.h"
 #include "platform/PlatformVersion.h"
 #include "platform/base/DeviceRoot.h"
 #include "platform/base/ProcessInfo.h"
@@ -104,6 +106,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    if (options->window.enabled) WindowPresenter::prepareProcess();
+
     // Pass 1: the process as the phone would start it.
     std::string error;
     base::setDeviceRoot(options->deviceRoot);
@@ -151,7 +155,29 @@ int main(int argc, char** argv) {
     lockScreen = lockscreen::LockScreen::create(std::move(wallpaper));
     dispatch::RunLoop::main().runUntil(dispatch::nowNanos());
 
-    // Pass 5: the scene, or the process's life.
+    // Pass 5: the window, when asked for. Without a display the host says so and stops.
+    std::unique_ptr<WindowPresenter> presenter;
+    std::optional<LockScreenKeys> keys;
+    if (options->window.enabled) {
+        WindowPresenter::Configuration window;
+        window.program = "homescreen";
+        window.title = "Quorvane \u2014 Lock screen";
+        window.options = options->window;
+        window.pointWidth = profile.pointSize.width;
+        window.pointHeight = profile.pointSize.height;
+        window.outputDirectory = options->outputDirectory;
+        window.frameName = "lockscreen-window";
+        presenter = WindowPresenter::create(window, error);
+        if (!presenter) {
+            std::cerr << "homescreen: " << error << "\n";
+            lockScreen.reset();
+            return 3;
+        }
+        keys.emplace(actions, lockScreen);
+        presenter->setKeyHandler([&keys](const std::string& key) { keys->handle(key); });
+    }
+
+    // Pass 6: the scene, or the process's life.
     int status = 0;
     if (script) {
         if (!scene::runScript(*script, actions, error)) {
@@ -162,7 +188,7 @@ int main(int argc, char** argv) {
         std::signal(SIGINT, requestStop);
         std::signal(SIGTERM, requestStop);
         std::signal(SIGUSR1, requestDescription);
-        while (!gStopRequested) {
+        while (!gStopRequested && !(presenter && presenter->isClosed())) {
             dispatch::RunLoop::main().runFor(dispatch::milliseconds(250));
             if (gDescribeRequested) {
                 gDescribeRequested = 0;
@@ -172,6 +198,7 @@ int main(int argc, char** argv) {
             }
         }
     }
+    presenter.reset();
     lockScreen.reset();
     return status;
 }

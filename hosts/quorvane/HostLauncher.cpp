@@ -14,7 +14,9 @@ bool has(const std::vector<std::string>& args, const std::string& option) {
     return std::find(args.begin(), args.end(), option) != args.end();
 }
 
-std::string hostPath(const std::string& program, const std::string& builtPath) {
+}  // namespace
+
+std::string hostProgramPath(const std::string& program, const std::string& builtPath) {
     char self[4096];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (n > 0) {
@@ -26,8 +28,6 @@ std::string hostPath(const std::string& program, const std::string& builtPath) {
     }
     return builtPath;
 }
-
-}  // namespace
 
 int runHostProgram(const std::string& command, const std::string& program,
                    const std::string& builtPath, const std::vector<std::string>& args,
@@ -58,7 +58,7 @@ int runHostProgram(const std::string& command, const std::string& program,
     std::vector<char*> raw;
     for (auto& arg : argv) raw.push_back(arg.data());
     raw.push_back(nullptr);
-    const std::string path = hostPath(program, builtPath);
+    const std::string path = hostProgramPath(program, builtPath);
     std::fflush(nullptr);
     const pid_t child = ::fork();
     if (child < 0) {

@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+// The host program to run: the copy of `program` beside this program in an install, else
+// `builtPath`, where the build put it.
+std::string hostProgramPath(const std::string& program, const std::string& builtPath);
+
 // Runs one of the host programs for a `quorvane` command and returns its exit status.
 //
 // `program` is the host's file name ("homescreen", "settings"): the copy beside this program in an

@@ -11,6 +11,7 @@
 #include "hosts/quorvane/DefaultsCommand.h"
 #include "hosts/quorvane/GlassCommand.h"
 #include "hosts/quorvane/LockscreenCommand.h"
+#include "hosts/quorvane/PreviewCommand.h"
 #include "hosts/quorvane/SettingsCommand.h"
 #include "platform/PlatformVersion.h"
 #include "platform/base/DeviceRoot.h"
@@ -32,6 +33,8 @@ constexpr const char* kUsage =
     "                     run the home-screen host on a scene script and write its snapshots;\n"
     "                     without --script, one picture of the lock screen into out/\n"
     "                     (quorvane lockscreen --help lists the options)\n"
+    "  preview [options]  the lock screen and the Settings app live in two desktop windows\n"
+    "                     (quorvane preview --help lists the options)\n"
     "  settings [options] run the Settings host on a scene script and write its snapshots;\n"
     "                     without --script, one picture of the root list into out/\n"
     "                     (quorvane settings --help lists the options)\n"
@@ -51,6 +54,9 @@ std::string defaultDeviceRoot() {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string deviceRoot = defaultDeviceRoot();
+    // Whether the command line or the environment chose the root, rather than the build.
+    const char* envRoot = std::getenv("QUORVANE_DEVICE_ROOT");
+    bool rootChosen = envRoot && *envRoot;
 
     if (!args.empty() && args[0] == "--device-root") {
         // An empty or missing folder would quietly fall back to another root; say so instead.
@@ -60,6 +66,7 @@ int main(int argc, char** argv) {
             return 2;
         }
         deviceRoot = args[1];
+        rootChosen = true;
         args.erase(args.begin(), args.begin() + 2);
     }
     if (args.empty()) {
@@ -102,6 +109,10 @@ int main(int argc, char** argv) {
     if (command == "lockscreen") {
         return runLockscreenCommand(std::vector<std::string>(args.begin() + 1, args.end()),
                                     deviceRoot);
+    }
+    if (command == "preview") {
+        return runPreviewCommand(std::vector<std::string>(args.begin() + 1, args.end()),
+                                 rootChosen ? deviceRoot : std::string());
     }
     if (command == "settings") {
         return runSettingsCommand(std::vector<std::string>(args.begin() + 1, args.end()),

@@ -10,6 +10,7 @@
 
 #include "hosts/settings/SettingsActions.h"
 #include "hosts/settings/SettingsRootController.h"
+#include "hosts/window/WindowPresenter.h"
 #include "platform/PlatformVersion.h"
 #include "platform/base/DeviceRoot.h"
 #include "platform/base/ProcessInfo.h"
@@ -32,10 +33,11 @@ constexpr const char* kUsage =
     "  --device NAME       modern-phone (default), phone-60hz, legacy-phone, tablet\n"
     "  -o, --output-dir DIR\n"
     "                      where snapshots go (default: the current folder)\n"
-    "  --dark              start in dark appearance\n"
+    "  --dark              start in dark appearance\n" QV_WINDOW_OPTIONS_USAGE
     "  --help, --version\n"
     "\n"
-    "Without a script the host stays up on the real clock until interrupted.\n";
+    "Without a script the host stays up on the real clock until interrupted. In its window the\n"
+    "mouse is a finger on the screen and typing goes to the text field that has the focus.\n";
 
 struct Options {
     std::string deviceRoot;
@@ -45,6 +47,7 @@ struct Options {
     ui::DeviceProfile device = ui::DeviceProfile::modernPhone();
     bool defaultScene = false;
     bool dark = false;
+    WindowOptions window;
     bool help = false;
     bool version = false;
 };
@@ -62,6 +65,13 @@ std::optional<Options> parse(const std::vector<std::string>& args, std::string r
             into = args[++i];
             return true;
         };
+        std::string windowError;
+        const WindowOptionParse window = takeWindowOption(args, i, o.window, windowError);
+        if (window == WindowOptionParse::Invalid) {
+            std::cerr << "settings: " << windowError << "\n";
+            return std::nullopt;
+        }
+        if (window == WindowOptionParse::Taken) continue;
         if (a == "--device-root") {
             if (!value(o.deviceRoot)) return std::nullopt;
         } else if (a == "--script") {
@@ -101,6 +111,15 @@ std::optional<Options> parse(const std::vector<std::string>& args, std::string r
         std::cerr << "settings: --script, --scene and --default-scene exclude each other\n";
         return std::nullopt;
     }
+    if (o.window.enabled && (!o.script.empty() || o.defaultScene || !o.scene.empty())) {
+        std::cerr << "settings: --window runs on the real clock; it excludes --script, --scene "
+                     "and --default-scene\n";
+        return std::nullopt;
+    }
+    if (o.window.placementGiven() && !o.window.enabled) {
+        std::cerr << "settings: --window-scale and --window-position need --window\n";
+        return std::nullopt;
+    }
     if (o.defaultScene) o.scene = "root";
     return o;
 }
@@ -126,6 +145,8 @@ int main(int argc, char** argv) {
         std::cout << "settings " << QV_VERSION << " (platform " << platform::version() << ")\n";
         return 0;
     }
+
+    if (options->window.enabled) WindowPresenter::prepareProcess();
 
     // Pass 1: the process as the phone starts the Settings app.
     base::setDeviceRoot(options->deviceRoot);
@@ -169,7 +190,26 @@ int main(int argc, char** argv) {
     root->reloadBundles();
     dispatch::RunLoop::main().runUntil(dispatch::nowNanos());
 
-    // Pass 4: the scene, or the process's life.
+    // Pass 4: the window, when asked for. Without a display the host says so and stops.
+    std::unique_ptr<WindowPresenter> presenter;
+    if (options->window.enabled) {
+        WindowPresenter::Configuration configuration;
+        configuration.program = "settings";
+        configuration.title = "Quorvane \u2014 Settings";
+        configuration.options = options->window;
+        configuration.pointWidth = ui::Screen::main()->bounds().width();
+        configuration.pointHeight = ui::Screen::main()->bounds().height();
+        configuration.outputDirectory = options->outputDirectory;
+        configuration.frameName = "settings-window";
+        presenter = WindowPresenter::create(configuration, error);
+        if (!presenter) {
+            std::cerr << "settings: " << error << "\n";
+            window->setHidden(true);
+            return 3;
+        }
+    }
+
+    // Pass 5: the scene, or the process's life.
     int status = 0;
     if (script) {
         if (!scene::runScript(*script, actions, error)) {
@@ -179,8 +219,11 @@ int main(int argc, char** argv) {
     } else {
         std::signal(SIGINT, requestStop);
         std::signal(SIGTERM, requestStop);
-        while (!gStop) dispatch::RunLoop::main().runFor(dispatch::milliseconds(250));
+        while (!gStop && !(presenter && presenter->isClosed())) {
+            dispatch::RunLoop::main().runFor(dispatch::milliseconds(250));
+        }
     }
+    presenter.reset();
     window->setHidden(true);
     return status;
 }
