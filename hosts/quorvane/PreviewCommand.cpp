@@ -27,7 +27,7 @@ constexpr const char* kUsage =
     "options:\n"
     "  --device-root DIR     the device root to run on (default: a fresh one with the build's\n"
     "                        tweak and preference bundles, removed at the end)\n"
-    "  --device NAME         the lock screen's device: modern-phone (default), phone-60hz,\n"
+    "  --device NAME         the device both windows play: modern-phone (default), phone-60hz,\n"
     "                        legacy-phone, tablet\n"
     "  --scale S             window pixels per point, 0.25 to 4 (default 1)\n"
     "  --appearance STYLE    light (default) or dark\n"
@@ -167,8 +167,8 @@ int runPreviewCommand(const std::vector<std::string>& args, const std::string& c
     }
 
     // Pass 4: the two hosts, side by side.
-    const ui::DeviceProfile lockProfile = *ui::DeviceProfile::named(options->device);
-    const int lockWidth = int(std::lround(lockProfile.pointSize.width * options->scale));
+    const ui::DeviceProfile profile = *ui::DeviceProfile::named(options->device);
+    const int lockWidth = int(std::lround(profile.pointSize.width * options->scale));
     const std::string scale = formatScale(options->scale);
     const std::vector<std::string> common = {"--device-root",         root,  "--window",
                                              "--window-scale",        scale, "--output-dir",
@@ -180,7 +180,8 @@ int runPreviewCommand(const std::vector<std::string>& args, const std::string& c
     std::vector<std::string> settingsArgs = {"settings"};
     settingsArgs.insert(settingsArgs.end(), common.begin(), common.end());
     settingsArgs.insert(settingsArgs.end(),
-                        {"--window-position", std::to_string(lockWidth + kWindowGap) + ",0"});
+                        {"--window-position", std::to_string(lockWidth + kWindowGap) + ",0",
+                         "--device", options->device});
     if (options->dark) settingsArgs.push_back("--dark");
 
     HostGroup group;

@@ -73,6 +73,28 @@ double frameY(const std::string& tree, const std::string& needle) {
     return frameOf(tree, needle).y;
 }
 
+// The frame of the first view of class `cls` listed after the label showing `title`: the control
+// of that row.
+Box controlAfter(const std::string& tree, const std::string& title, const std::string& cls) {
+    const std::string label = "text=\"" + title + "\"";
+    const auto at = tree.find(label);
+    if (at == std::string::npos) return {};
+    const auto control = tree.find(" " + cls + " frame=", at);
+    if (control == std::string::npos) return {};
+    return frameOf(tree.substr(control), cls + " frame=");
+}
+
+// The text of the first label listed after the label showing `title`: the value of that row.
+std::string valueAfter(const std::string& tree, const std::string& title) {
+    const std::string label = "text=\"" + title + "\"";
+    const auto at = tree.find(label);
+    if (at == std::string::npos) return {};
+    const auto next = tree.find("text=\"", at + label.size());
+    if (next == std::string::npos) return {};
+    const auto start = next + 6;
+    return tree.substr(start, tree.find('"', start) - start);
+}
+
 bool samePixels(const graphics::Image& a, const graphics::Image& b) {
     return a.pixelWidth() == b.pixelWidth() && a.pixelHeight() == b.pixelHeight() &&
            std::memcmp(a.pixels(), b.pixels(), a.byteCount()) == 0;
@@ -301,13 +323,6 @@ class Preview : public ::testing::Test {
             ("DISPLAY=" + display_->name() + " xdotool " + arguments + " >/dev/null 2>&1").c_str());
     }
 
-    int defaultsWrite(const std::string& keyAndValue) {
-        return std::system((std::string(QUORVANE_BIN) + " --device-root " + root_ +
-                            " defaults write com.velk.quorvane " + keyAndValue +
-                            " --notify com.velk.quorvane/ReloadPrefs >/dev/null 2>&1")
-                               .c_str());
-    }
-
     std::unique_ptr<XvfbDisplay> display_;
     std::string root_;
     std::string out_;
@@ -463,7 +478,7 @@ TEST_F(Preview, TheMouseIsAFingerAndTypingGoesToTheFocusedTextField) {
         << log();
 }
 
-TEST_F(Preview, TheLockScreenTakesKeysAndItsClockFollowsTheSettings) {
+TEST_F(Preview, TheLockScreenTakesKeysAndItsClockFollowsTheEdgeWidthSlider) {
     install();
     ASSERT_NO_FATAL_FAILURE(start(false));
 
@@ -485,14 +500,49 @@ TEST_F(Preview, TheLockScreenTakesKeysAndItsClockFollowsTheSettings) {
                     return linesWith(f.tree, "text=\"Notification 1\"").empty();
                 }).image);
 
-    // A setting written by another process reaches the glass clock in its window. The clock's
-    // own minute change could also alter the digits, so the change counts only between two
-    // frames that show the same time; a minute passes at most once in two tries.
+    // The settings page, opened from the root list with a click.
+    const Frame list = settledFrame(settingsPid_, "settings-window", [](const Frame& f) {
+        return !linesWith(f.tree, "text=\"QuorvanePrefs\"").empty();
+    });
+    ASSERT_TRUE(list.image);
+    ASSERT_EQ(
+        xdotool("mousemove " + frameOf(list.tree, "text=\"QuorvanePrefs\"").centre(kSettingsLeft) +
+                " click 1"),
+        0);
+    const Frame page = settledFrame(settingsPid_, "settings-window", [](const Frame& f) {
+        return !std::isnan(controlAfter(f.tree, "边缘宽度", "QVQuorvaneLiquidSlider").x);
+    });
+    ASSERT_TRUE(page.image);
+    const Box slider = controlAfter(page.tree, "边缘宽度", "QVQuorvaneLiquidSlider");
+    ASSERT_EQ(valueAfter(page.tree, "边缘宽度"), "24.0") << page.tree;
+
+    // The edge-width slider dragged and released in the Settings window changes the glass clock
+    // in the other. The clock's own minute change could also alter the digits, so the change
+    // counts only between two frames that show the same time; a minute passes at most once in
+    // two tries. The thumb stands on a track inset 18 points at each end, 0 to 50.
     bool compared = false;
-    for (const char* width : {"40", "12"}) {
+    double value = 24;
+    for (const double target : {50.0, 0.0}) {
         const Frame before = settledFrame(lockPid_, "lockscreen-window");
         ASSERT_TRUE(before.image);
-        ASSERT_EQ(defaultsWrite(std::string("Quorvane.Clock.BezelWidth -float ") + width), 0);
+        const int y = int(slider.y + slider.height / 2);
+        const double thumb = kSettingsLeft + slider.x + 18 + (slider.width - 36) * value / 50;
+        const double end =
+            kSettingsLeft + (target > value ? slider.x + slider.width + 40 : slider.x - 40);
+        ASSERT_EQ(xdotool("mousemove " + std::to_string(int(thumb)) + " " + std::to_string(y) +
+                          " mousedown 1"),
+                  0);
+        for (int step = 1; step <= 8; ++step) {
+            const int x = int(thumb + (end - thumb) * step / 8);
+            ASSERT_EQ(xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y)), 0);
+        }
+        ASSERT_EQ(xdotool("mouseup 1"), 0);
+        const std::string shown = target > value ? "50.0" : "0.0";
+        EXPECT_TRUE(settledFrame(settingsPid_, "settings-window", [&](const Frame& f) {
+                        return valueAfter(f.tree, "边缘宽度") == shown;
+                    }).image);
+        value = target;
+
         const Frame after = settledFrame(lockPid_, "lockscreen-window", [&](const Frame& f) {
             return !samePixels(*f.image, *before.image);
         });
