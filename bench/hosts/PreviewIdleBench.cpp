@@ -6,7 +6,8 @@
 //                  preview command, the home-screen host and the Settings host, first on the
 //                  Settings app's root list, then (with xdotool) on the settings page of glass
 //                  controls, opened with a click
-//   glass frames:  the lock-screen clock's GPU frames per second meanwhile (its idle rate)
+//   frames:        the lock-screen clock's GPU frames per second meanwhile (its idle rate), and
+//                  the frames each window composed and showed (only when its host drew)
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,13 +112,27 @@ std::string windowTrees(pid_t host, const std::string& out, const std::string& n
     return readFile(txt);
 }
 
-// The glass clock's presented frames, from the lock-screen window's view trees.
-double glassFrames(pid_t host, const std::string& out) {
-    const std::string tree = windowTrees(host, out, "lockscreen-window");
-    const auto at = tree.find("MTKView");
-    if (at == std::string::npos) return -1;
-    const auto frames = tree.find("frames=", at);
-    return frames == std::string::npos ? -1 : std::atof(tree.c_str() + frames + 7);
+// The first number after `key` in `text` at or after `from`; -1 when absent.
+double numberAfter(const std::string& text, const std::string& key, std::size_t from = 0) {
+    const auto at = text.find(key, from);
+    return at == std::string::npos ? -1 : std::atof(text.c_str() + at + key.size());
+}
+
+struct FrameCounts {
+    double glass = 0;       // the clock's GPU frames
+    double lockWindow = 0;  // frames the lock-screen window showed
+    double settingsWindow = 0;
+};
+
+FrameCounts frameCounts(pid_t home, pid_t settings, const std::string& out) {
+    const std::string lock = windowTrees(home, out, "lockscreen-window");
+    const auto surface = lock.find("MTKView");
+    FrameCounts counts;
+    counts.glass = surface == std::string::npos ? -1 : numberAfter(lock, "frames=", surface);
+    counts.lockWindow = numberAfter(lock, "window-frames-shown=");
+    counts.settingsWindow =
+        numberAfter(windowTrees(settings, out, "settings-window"), "window-frames-shown=");
+    return counts;
 }
 
 }  // namespace
@@ -167,9 +182,9 @@ int main() {
     std::sscanf(text.c_str() + text.find("(home-screen host, pid "),
                 "(home-screen host, pid %d) and Settings (pid %d)", &home, &settings);
     std::this_thread::sleep_for(std::chrono::duration<double>(kWarmUpSeconds));
-    const double framesBefore = glassFrames(home, out);
+    const FrameCounts framesBefore = frameCounts(home, settings, out);
     const auto shares = idleShares({preview, home, settings});
-    const double framesAfter = glassFrames(home, out);
+    const FrameCounts framesAfter = frameCounts(home, settings, out);
 
     // Pass 3: the settings page open in the Settings window (the preview puts that window 16
     // pixels right of the 393-pixel lock screen).
@@ -204,7 +219,11 @@ int main() {
     std::printf("  all together            %9.2f %%     %9.2f %%\n",
                 (shares[0] + shares[1] + shares[2]) * 100, (baseline[0] + baseline[1]) * 100);
     std::printf("  glass clock frames      %9.2f per second\n",
-                (framesAfter - framesBefore) / kMeasureSeconds);
+                (framesAfter.glass - framesBefore.glass) / kMeasureSeconds);
+    std::printf("  lock-screen window      %9.2f frames shown per second\n",
+                (framesAfter.lockWindow - framesBefore.lockWindow) / kMeasureSeconds);
+    std::printf("  Settings window         %9.2f frames shown per second\n",
+                (framesAfter.settingsWindow - framesBefore.settingsWindow) / kMeasureSeconds);
     if (pageShares.empty()) {
         std::printf("settings page open: no figures (xdotool missing or the page did not open)\n");
         return 0;

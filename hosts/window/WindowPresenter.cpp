@@ -253,7 +253,9 @@ void WindowPresenter::saveFrame() {
         return;
     }
     // The description goes first: whoever waits for the picture then finds both.
-    if (!scene::writeWindowDescription(directory, configuration_.frameName + ".txt", error)) {
+    const std::string trees =
+        scene::describeWindows() + "window-frames-shown=" + std::to_string(presentedFrames_) + "\n";
+    if (!scene::writeSceneTextFile(directory, configuration_.frameName + ".txt", trees, error)) {
         std::fprintf(stderr, "%s: %s\n", configuration_.program.c_str(), error.c_str());
         return;
     }

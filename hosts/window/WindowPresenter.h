@@ -30,7 +30,8 @@ class DisplayConnection;
 // (ui::TouchSource); typed text and Backspace go to the text field that has the focus (Return or
 // Escape ends its editing); other keys go to the key handler while no field has the focus. F12,
 // or SIGUSR2 sent to the process, writes the last frame shown as "<frame name>.png" and the view
-// trees as "<frame name>.txt" into the output folder. The first frame shown prints
+// trees, with a last line counting the frames shown ("window-frames-shown=N"), as
+// "<frame name>.txt" into the output folder. The first frame shown prints
 // "<program>: window shown" on stdout.
 //
 // Main thread only; one presenter per process.
