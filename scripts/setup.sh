@@ -22,7 +22,7 @@ packages=(
   # scene scripts
   nlohmann-json3-dev
   # interactive preview and window tests
-  libsdl2-dev xvfb xdotool
+  libsdl2-dev libx11-dev xvfb xdotool
   # fuzzing: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
 )

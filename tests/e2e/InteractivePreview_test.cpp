@@ -24,6 +24,7 @@
 #include "platform/graphics/ImageFile.h"
 #include "testing/window/XvfbDisplay.h"
 #include "tests/common/HostProcessTest.h"
+#include "tests/e2e/WindowCloseRequest.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -318,6 +319,15 @@ class Preview : public ::testing::Test {
         return {};
     }
 
+    // The X window whose title ends in `title`; 0 when there is none.
+    unsigned long windowNamed(const std::string& title) {
+        const std::string ids = root_ + "/windows.txt";
+        std::system(("DISPLAY=" + display_->name() + " xdotool search --name '" + title + "$' >" +
+                     ids + " 2>/dev/null")
+                        .c_str());
+        return std::strtoul(readWholeFile(ids).c_str(), nullptr, 10);
+    }
+
     int xdotool(const std::string& arguments) {
         return std::system(
             ("DISPLAY=" + display_->name() + " xdotool " + arguments + " >/dev/null 2>&1").c_str());
@@ -559,7 +569,18 @@ TEST_F(Preview, TheLockScreenTakesKeysAndItsClockFollowsTheEdgeWidthSlider) {
     EXPECT_TRUE(compared);
 }
 
-TEST_F(Preview, BothHostsEndWhenEitherEndsOrThePreviewIsAskedToStop) {
+TEST_F(Preview, RefusesADeviceRootItCannotLayOutAndStartsNothing) {
+    const std::string file = root_ + "/not-a-folder";
+    std::ofstream(file) << "mine";
+    const auto [status, output] =
+        runWithoutWindows({"--device-root", file}, display_->name(), root_ + "/log.txt");
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(output.find(file), std::string::npos) << output;
+    EXPECT_EQ(output.find("pid"), std::string::npos) << output;
+    EXPECT_EQ(readWholeFile(file), "mine");
+}
+
+TEST_F(Preview, BothHostsEndWhenEitherEndsTheirWindowClosesOrThePreviewIsAskedToStop) {
     // On a fresh root of its own, which goes with the preview.
     ASSERT_NO_FATAL_FAILURE(start(true));
     const std::string text = readWholeFile(log_);
@@ -581,6 +602,18 @@ TEST_F(Preview, BothHostsEndWhenEitherEndsOrThePreviewIsAskedToStop) {
     EXPECT_TRUE(processGone(lockPid_));
     EXPECT_TRUE(processGone(settingsPid_));
     EXPECT_FALSE(fs::exists(freshRoot));
+
+    // Closing a window ends that host normally, and the preview with it.
+    ASSERT_NO_FATAL_FAILURE(start(false));
+    const unsigned long settingsWindow = windowNamed("Settings");
+    ASSERT_NE(settingsWindow, 0ul);
+    ASSERT_TRUE(askToClose(display_->name(), settingsWindow));
+    const auto closed = waitForExit(preview_, std::chrono::seconds(30));
+    ASSERT_TRUE(closed.has_value());
+    preview_ = -1;
+    EXPECT_EQ(*closed, 0) << log();
+    EXPECT_TRUE(processGone(lockPid_));
+    EXPECT_TRUE(processGone(settingsPid_));
 
     // Asked to stop, the preview ends both hosts and says it ended normally.
     ASSERT_NO_FATAL_FAILURE(start(false));
