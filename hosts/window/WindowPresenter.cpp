@@ -137,7 +137,11 @@ void WindowPresenter::tick() {
     const bool recentInput =
         pointer_.isDown() || dispatch::nowNanos() - lastInputNanos_ < kActiveAfterInput;
     const dispatch::Nanos interval = presented || recentInput ? kActiveInterval : kIdleInterval;
-    if (timer_->interval() != interval) timer_->setInterval(interval);
+    if (timer_->interval() != interval) {
+        // The loop already set the next firing on the old pace; move it to the new one.
+        timer_->setInterval(interval);
+        timer_->setFireTime(dispatch::nowNanos() + interval);
+    }
 }
 
 void WindowPresenter::handle(const SDL_Event& event) {
