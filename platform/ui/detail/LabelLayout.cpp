@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string>
+
+#include "platform/base/Utf8.h"
 
 namespace ui::detail {
 
@@ -87,13 +90,45 @@ std::vector<std::size_t> characterBreaks(const std::string& s, text::TextRange r
     return breaks;
 }
 
-// Ends of words (before the spaces that follow them).
+// Chinese and Japanese text has no spaces between words: a line may end after any ideograph,
+// kana or full-width form.
+bool isIdeographic(char32_t c) {
+    return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+           (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
+}
+
+// Punctuation that never starts a line ("，" "。" "）" …) or never ends one ("（" "「" …).
+bool neverStartsLine(char32_t c) {
+    static constexpr char32_t kClosing[] = {0x3001, 0x3002, 0xFF0C, 0xFF0E, 0xFF1A, 0xFF1B,
+                                            0xFF01, 0xFF1F, 0xFF09, 0x300D, 0x300F, 0x3011,
+                                            0x300B, 0x3009, 0x30FC, 0xFF5E, 0x2019, 0x201D};
+    return std::find(std::begin(kClosing), std::end(kClosing), c) != std::end(kClosing);
+}
+bool neverEndsLine(char32_t c) {
+    static constexpr char32_t kOpening[] = {0xFF08, 0x300C, 0x300E, 0x3010,
+                                            0x300A, 0x3008, 0x2018, 0x201C};
+    return std::find(std::begin(kOpening), std::end(kOpening), c) != std::end(kOpening);
+}
+
+// Where a line may end: after a word (before the spaces that follow it), and between two
+// characters of which one is ideographic, unless punctuation forbids it.
 std::vector<std::size_t> wordBreaks(const std::string& s, text::TextRange range) {
     std::vector<std::size_t> breaks;
-    for (std::size_t i = range.location + 1; i <= range.end(); ++i) {
-        const bool endOfText = i == range.end();
-        if ((endOfText || s[i] == ' ') && s[i - 1] != ' ') breaks.push_back(i);
+    char32_t previous = 0;
+    for (std::size_t i = range.location; i < range.end();) {
+        std::size_t length = 1;
+        const char32_t c = base::decodeUtf8(s, i, &length);
+        if (i > range.location && c != ' ' && previous != ' ' &&
+            (isIdeographic(c) || isIdeographic(previous)) && !neverStartsLine(c) &&
+            !neverEndsLine(previous)) {
+            breaks.push_back(i);
+        }
+        if (c == ' ' && i > range.location && previous != ' ') breaks.push_back(i);
+        previous = c;
+        i += std::max<std::size_t>(length, 1);
     }
+    if (range.length > 0 && s[range.end() - 1] != ' ') breaks.push_back(range.end());
     return breaks;
 }
 
@@ -186,19 +221,21 @@ std::vector<PlacedLine> layOutText(const text::AttributedString& text, const bas
     }
 
     std::vector<std::shared_ptr<const text::TextLine>> shaped;
+    std::vector<text::TextRange> ranges;
     for (const LineRange& l : breakLines(m, b.width(), maxLines)) {
         shaped.push_back(l.ellipsis ? m.shapeWithEllipsis(l.range) : m.shape(l.range));
+        ranges.push_back(l.range);
     }
 
     // Pass 2: centre the block, align each line.
     const double blockHeight = lineHeight * double(shaped.size()) - metrics.leading;
     double top = b.midY() - blockHeight / 2;
-    for (const auto& line : shaped) {
-        if (line) {
+    for (std::size_t i = 0; i < shaped.size(); ++i) {
+        if (const auto& line = shaped[i]) {
             double x = b.minX();
             if (alignment == TextAlignment::Center) x = b.midX() - line->width() / 2;
             if (alignment == TextAlignment::Right) x = b.maxX() - line->width();
-            placed.push_back({line, {x, top + metrics.ascent}});
+            placed.push_back({line, {x, top + metrics.ascent}, ranges[i]});
         }
         top += lineHeight;
     }
@@ -216,7 +253,7 @@ std::vector<PlacedLine> layOutLabel(const Label& label) {
         if (label.textAlignment() == TextAlignment::Center) x = b.midX() - line->width() / 2;
         if (label.textAlignment() == TextAlignment::Right) x = b.maxX() - line->width();
         const double top = b.midY() - (m.ascent + m.descent) / 2;
-        return {{line, {x, top + m.ascent}}};
+        return {{line, {x, top + m.ascent}, {0, label.text().size()}}};
     }
     const auto styled = label.attributedText();
     if (!styled) return {};

@@ -15,13 +15,16 @@ namespace ui::detail {
 struct PlacedLine {
     std::shared_ptr<const text::TextLine> line;
     base::Point baselineOrigin;
+    // The bytes of the text on this line (an ellipsis drawn after them is not in the text).
+    text::TextRange range;
 };
 
 // Lays text out as a label shows it in `bounds`:
 // - Pass 1, lines: paragraphs split at line feeds; with one line allowed the text is cut to the
-//   width by characters, otherwise paragraphs wrap at spaces (inside a word only when the word
-//   alone is too wide). `maxLines` 0 allows as many lines as the bounds' height holds (at least
-//   one). Text that does not fit ends its last line with an ellipsis.
+//   width by characters, otherwise paragraphs wrap at spaces and between ideographs (inside a
+//   word only when the word alone is too wide; never before closing punctuation). `maxLines` 0
+//   allows as many lines as the bounds' height holds (at least one). Text that does not fit ends
+//   its last line with an ellipsis.
 // - Pass 2, placement: the block of lines is centred vertically; each line is placed by the
 //   alignment (natural and justified lines start at the left edge).
 // Nothing is laid out in bounds without width, for empty text, or for text without glyphs.

@@ -615,6 +615,35 @@ TEST_F(CompositorTest, LabelTextWrapsAtSpacesAndSaysWhenItRunsOutOfLines) {
     EXPECT_TRUE(ui::detail::layOutText(words, {0, 0, 0, 50}, ui::TextAlignment::Left, 0).empty());
 }
 
+// Regression: Chinese text, which has no spaces, could only break at the one space it held,
+// leaving a short first line and an overlong second one.
+TEST_F(CompositorTest, ChineseTextWrapsBetweenCharactersButNotBeforeClosingPunctuation) {
+    const auto font = text::Font::systemFont(20);
+    const std::string message = "这会恢复所有 Quorvane 设置，启用状态除外。";
+    const text::AttributedString text(message, {{std::string(text::kFontAttribute), font}});
+    const auto whole = text::TextLine::create(text);
+    ASSERT_TRUE(whole);
+    const base::Rect narrow{0, 0, whole->width() * 0.4, font->lineHeight() * 10};
+    const auto lines = ui::detail::layOutText(text, narrow, ui::TextAlignment::Left, 0);
+    ASSERT_GE(lines.size(), 3u);
+    std::string joined;
+    for (const auto& l : lines) {
+        EXPECT_LE(l.line->width(), narrow.width() + 1e-6);
+        // Each full line is filled: nothing waits for a space that Chinese does not have.
+        if (&l != &lines.back()) {
+            EXPECT_GT(l.line->width(), narrow.width() * 0.6);
+        }
+        const std::string part = message.substr(l.range.location, l.range.length);
+        EXPECT_NE(part.rfind("，", 0), 0u) << "a line starts with a comma: " << part;
+        EXPECT_NE(part.rfind("。", 0), 0u) << "a line starts with a full stop: " << part;
+        joined += part;
+    }
+    joined.erase(std::remove(joined.begin(), joined.end(), ' '), joined.end());
+    std::string expected = message;
+    expected.erase(std::remove(expected.begin(), expected.end(), ' '), expected.end());
+    EXPECT_EQ(joined, expected) << "every character is laid out once";
+}
+
 TEST_F(CompositorTest, LabelsPlaceTheirTextByAlignment) {
     auto label = ui::Label::create({0, 0, 120, 30});
     label->setText("Hi");
