@@ -77,10 +77,16 @@ float rawRefraction(float ratio, float thickness, float bezel, float eta) {
     return r.x * remaining / r.y;
 }
 
+// The refraction at the bezel's outer end, which the displacement is normalised by. It depends
+// on the uniforms alone, so the vertex stages compute it once per vertex and pass it on flat,
+// instead of every pixel of the bezel computing it again.
+float bezelPeak() {
+    return rawRefraction(0.05, u.glassThickness, u.bezelWidth, 1.0 / u.refractiveIndex);
+}
+
 // Unitless displacement: 1 near the outer edge, fading to 0 at the inner end of the bezel.
 // When the outer edge reflects totally (peak 0) nothing is displaced anywhere.
-float displacementAtRatio(float ratio, float thickness, float bezel, float eta) {
-    float peak = rawRefraction(0.05, thickness, bezel, eta);
+float displacementAtRatio(float ratio, float thickness, float bezel, float eta, float peak) {
     if (abs(peak) < 0.0001) return 0.0;
     float norm = rawRefraction(ratio, thickness, bezel, eta) / peak;
     float falloff = 1.0 - smoothstep(0.0, 1.0, ratio);
@@ -211,12 +217,13 @@ vec2 wallpaperUV(vec2 px, vec2 dispPx) {
 
 // The colour of the glass at localUV, for a pixel the fragment stage keeps: within a pixel of
 // the rounded corners and, with a mask, of mask alpha `maskAlpha` of at least 0.01 (steps 4 and
-// 8.2 discard the others, which only a fragment entry can do). Each entry passes useMask as a
-// constant where it knows it, so that the compiler drops the other mode's work: a GPU that runs
-// both sides of a branch would do it all otherwise. Work that cannot change a pixel is left out:
-// the dispersion reads only run where there is a displacement, and the LCh lift only where the
-// highlight has a weight. Every shortcut gives the bytes the full computation gives.
-vec4 shadeGlass(vec2 localUV, bool useMask, float maskAlpha) {
+// 8.2 discard the others, which only a fragment entry can do); `peak` is bezelPeak(). Each entry
+// passes useMask as a constant where it knows it, so that the compiler drops the other mode's
+// work: a GPU that runs both sides of a branch would do it all otherwise. Work that cannot change
+// a pixel is left out: the dispersion reads only run where there is a displacement, and the LCh
+// lift only where the highlight has a weight. Every shortcut gives the bytes the full computation
+// gives.
+vec4 shadeGlass(vec2 localUV, bool useMask, float maskAlpha, float peak) {
     // Step 1: inputs.
     vec2 px = localUV * u.resolution;
     float W = u.resolution.x;
@@ -275,7 +282,8 @@ vec4 shadeGlass(vec2 localUV, bool useMask, float maskAlpha) {
 
     // Step 9: displacement; the wallpaper is sampled from further inside near the edge.
     bool apply = useMask ? (edgeBand > 0.001) : (distFromSide < bezel);
-    float normDisp = apply ? displacementAtRatio(bezelRatio, u.glassThickness, bezel, eta) : 0.0;
+    float normDisp =
+        apply ? displacementAtRatio(bezelRatio, u.glassThickness, bezel, eta, peak) : 0.0;
     float strength = useMask ? edgeBand : edgeOpacity;
     vec2 dispPx = -dir * normDisp * bezel * u.refractionScale * strength;
 
@@ -429,6 +437,7 @@ void maskTile(int tile, out vec2 lo, out vec2 hi, out bool drawn, out bool band)
 #pragma stage vertex vertexShader
 
 out vec2 localUV;  // 0..1 across the glass, (0, 0) top-left, v grows downwards
+flat out float peak;  // bezelPeak()
 
 const vec2 kQuadPositions[6] = vec2[6](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0),
                                        vec2(-1.0, 1.0), vec2(1.0, -1.0), vec2(1.0, 1.0));
@@ -437,11 +446,13 @@ void vertexShader() {
     int i = clamp(gl_VertexID, 0, 5);
     gl_Position = vec4(kQuadPositions[i], 0.0, 1.0);
     localUV = kQuadUV[i];
+    peak = bezelPeak();
 }
 
 #pragma stage vertex bandVertexShader
 
 out vec2 localUV;
+flat out float peak;
 
 // Rectangle glass: 48 vertices, the band rectangles. Mask glass: six per edge tile.
 void bandVertexShader() {
@@ -455,11 +466,13 @@ void bandVertexShader() {
     }
     localUV = rectangleCorner(lo, hi, gl_VertexID % 6, drawn);
     gl_Position = clipPosition(localUV);
+    peak = bezelPeak();
 }
 
 #pragma stage vertex plainVertexShader
 
 out vec2 localUV;
+flat out float peak;
 
 // Rectangle glass: 18 vertices, the plain rectangles. Mask glass: six per edge tile.
 void plainVertexShader() {
@@ -473,6 +486,7 @@ void plainVertexShader() {
     }
     localUV = rectangleCorner(lo, hi, gl_VertexID % 6, drawn);
     gl_Position = clipPosition(localUV);
+    peak = 0.0;  // the plain pixels are not displaced
 }
 
 #pragma stage fragment fragmentShader
@@ -483,6 +497,7 @@ void plainVertexShader() {
 #pragma buffer 0 Uniforms
 
 in vec2 localUV;
+flat in float peak;
 out vec4 fragColor;
 
 // Either mode, as the uniforms say. Pixels outside the mask are discarded on its alpha before
@@ -493,7 +508,7 @@ void fragmentShader() {
     if (maskAlpha < 0.01) discard;
     // Step 4: outside a rounded corner by more than a pixel.
     if (beyondCorner(localUV * u.resolution)) discard;
-    fragColor = shadeGlass(localUV, useMask, maskAlpha);
+    fragColor = shadeGlass(localUV, useMask, maskAlpha, peak);
 }
 
 #pragma stage fragment bandRectangleFragmentShader
@@ -504,12 +519,13 @@ void fragmentShader() {
 #pragma buffer 0 Uniforms
 
 in vec2 localUV;
+flat in float peak;
 out vec4 fragColor;
 
 // fragmentShader for rectangle glass, without the mask's reads.
 void bandRectangleFragmentShader() {
     if (beyondCorner(localUV * u.resolution)) discard;
-    fragColor = shadeGlass(localUV, false, 1.0);
+    fragColor = shadeGlass(localUV, false, 1.0, peak);
 }
 
 #pragma stage fragment bandMaskFragmentShader
@@ -520,13 +536,14 @@ void bandRectangleFragmentShader() {
 #pragma buffer 0 Uniforms
 
 in vec2 localUV;
+flat in float peak;
 out vec4 fragColor;
 
 // fragmentShader for mask glass, without the rectangle's outline.
 void bandMaskFragmentShader() {
     float maskAlpha = texture(maskTex, localUV).a;
     if (maskAlpha < 0.01 || beyondCorner(localUV * u.resolution)) discard;
-    fragColor = shadeGlass(localUV, true, maskAlpha);
+    fragColor = shadeGlass(localUV, true, maskAlpha, peak);
 }
 
 #pragma stage fragment plainFragmentShader
@@ -537,6 +554,7 @@ void bandMaskFragmentShader() {
 #pragma buffer 0 Uniforms
 
 in vec2 localUV;
+flat in float peak;
 out vec4 fragColor;
 
 // The pixels plainVertexShader places: neither displaced nor lit, so the glass is the wallpaper
@@ -556,6 +574,7 @@ void plainFragmentShader() {
 #pragma buffer 0 Uniforms
 
 in vec2 localUV;
+flat in float peak;
 out vec4 fragColor;
 
 // The plain rectangles of rectangle glass lie a pixel clear of the rounded corners, so every
