@@ -375,7 +375,12 @@ class TexelField {
     // first hit is its least distance.
     template <typename Edge>
     void searchWord(long j, long w, std::uint64_t open, const Edge& edge) const {
-        for (int s = 1; s <= kLGMaskEdgeReach && open != 0; ++s) {
+        // No probe at a step nearer than a texel's nearest texel below half can hit: the axis
+        // probe at step s reads a texel s away, the diagonal one texels at most s away. So the
+        // word starts at the step its nearest texel can first reach.
+        int first = 1;
+        while (!(rowOf(near_[first], j)[w] & open)) ++first;
+        for (int s = first; s <= kLGMaskEdgeReach && open != 0; ++s) {
             std::uint64_t hit = open & (shifted(rowOf(belowBits_, j), w, s) |
                                         shifted(rowOf(belowBits_, j), w, -s) |
                                         rowOf(belowBits_, j + s)[w] | rowOf(belowBits_, j - s)[w]);
@@ -457,26 +462,39 @@ class TexelField {
 };
 
 // The smallest rectangle holding every texel with alpha of 2 or more (0.005: the glass draws
-// nothing with less); false when there is none. Two texels at a time, the alpha bytes masked.
+// nothing with less); false when there is none. Most of a glyph mask is empty, so rows are read
+// four texels at a time, their alpha bytes masked.
 bool drawnBounds(const LGMaskPixels& mask, long& x0, long& y0, long& x1, long& y1) {
     x0 = long(mask.width);
     y0 = long(mask.height);
     x1 = -1;
     y1 = -1;
     constexpr std::uint64_t kAlphaFrom2 = 0xFE000000FE000000u;
+    auto anyDrawn = [&](const std::uint8_t* texels) {
+        std::uint64_t a, b;
+        std::memcpy(&a, texels, 8);
+        std::memcpy(&b, texels + 8, 8);
+        return ((a | b) & kAlphaFrom2) != 0;
+    };
+    const std::size_t quads = mask.width / 4;
     for (std::size_t y = 0; y < mask.height; ++y) {
         const std::uint8_t* row = mask.bgra + y * mask.bytesPerRow;
         auto drawnAt = [&](std::size_t x) { return row[x * 4 + 3] >= 2; };
-        std::size_t x = 0;
-        for (; x + 2 <= mask.width; x += 2) {
-            std::uint64_t pair;
-            std::memcpy(&pair, row + x * 4, 8);
-            if (pair & kAlphaFrom2) break;
-        }
+        // The first drawn texel: whole quads, then the texels after them.
+        std::size_t quad = 0;
+        while (quad < quads && !anyDrawn(row + quad * 16)) ++quad;
+        std::size_t x = quad * 4;
         while (x < mask.width && !drawnAt(x)) ++x;
         if (x == mask.width) continue;
+        // The last: the texels after the whole quads, then quads back to the first.
         std::size_t last = mask.width - 1;
-        while (!drawnAt(last)) --last;
+        while (last >= quads * 4 && !drawnAt(last)) --last;
+        if (last < quads * 4) {
+            std::size_t back = quads;
+            while (back > 0 && !anyDrawn(row + (back - 1) * 16)) --back;
+            last = back * 4 - 1;
+            while (!drawnAt(last)) --last;
+        }
         x0 = std::min(x0, long(x));
         x1 = std::max(x1, long(last));
         y0 = std::min(y0, long(y));
