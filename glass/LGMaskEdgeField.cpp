@@ -136,18 +136,27 @@ LGMaskEdge search(const AlphaSampler& mask, const BelowHalfCounts& belowHalf, st
     const float sizeY = static_cast<float>(height);
     if (alpha < 0.01f) return edge;
 
-    // Pass 1: is there any texel below half within reach? The reads of the search lie within
-    // kLGMaskEdgeReach texels of the centre, and each touches the texel after its own.
+    // Pass 1: the first step that can find an edge. A probe at step s reads texels at most s
+    // away from the two on either side of the centre, so it can fall below half only if some
+    // texel in that box does; none within reach, no edge.
     const auto cx = static_cast<long>(std::floor(std::clamp(u, 0.0f, 1.0f) * sizeX - 0.5f));
     const auto cy = static_cast<long>(std::floor(std::clamp(v, 0.0f, 1.0f) * sizeY - 0.5f));
     auto clampIndex = [](long i, std::size_t size) {
         return static_cast<std::size_t>(std::clamp(i, 0L, static_cast<long>(size) - 1));
     };
-    constexpr long kSpan = kLGMaskEdgeReach + 1;
-    if (belowHalf.count(clampIndex(cx - kSpan, width), clampIndex(cy - kSpan, height),
-                        clampIndex(cx + kSpan + 1, width),
-                        clampIndex(cy + kSpan + 1, height)) == 0) {
-        return edge;
+    auto anyBelowWithin = [&](long s) {
+        return belowHalf.count(clampIndex(cx - s, width), clampIndex(cy - s, height),
+                               clampIndex(cx + 1 + s, width), clampIndex(cy + 1 + s, height)) != 0;
+    };
+    if (!anyBelowWithin(kLGMaskEdgeReach)) return edge;
+    long first = 1;
+    for (long last = kLGMaskEdgeReach; first < last;) {
+        const long middle = (first + last) / 2;
+        if (anyBelowWithin(middle)) {
+            last = middle;
+        } else {
+            first = middle + 1;
+        }
     }
 
     // Pass 2: walk out along the eight directions. Only steps nearer than the best found so far
@@ -155,8 +164,22 @@ LGMaskEdge search(const AlphaSampler& mask, const BelowHalfCounts& belowHalf, st
     const float texelX = 1.0f / sizeX;
     const float texelY = 1.0f / sizeY;
     int best = kLGMaskEdgeReach + 1;
-    for (const Direction& direction : kProbeDirections) {
-        for (int probe = 1; probe < best; ++probe) {
+    for (std::size_t d = 0; d < 8; ++d) {
+        const Direction& direction = kProbeDirections[d];
+        // The texels this direction's probes read lie on its side of the centre: along an axis,
+        // in the centre's two rows (or columns) out to the reach; along a diagonal, in that
+        // quadrant out to floor(10 / sqrt(2)) + 1. A read outside its box can take a texel beyond
+        // only with the float rounding's weight, far too little to pull it below half.
+        auto lo = [](float component, long reach) { return component < 0.0f ? -reach : 0L; };
+        auto hi = [](float component, long reach) { return component > 0.0f ? reach : 0L; };
+        const long reach = d < 4 ? kLGMaskEdgeReach + 1 : 8;
+        if (belowHalf.count(clampIndex(cx + lo(direction.x, reach), width),
+                            clampIndex(cy + lo(direction.y, reach), height),
+                            clampIndex(cx + 1 + hi(direction.x, reach), width),
+                            clampIndex(cy + 1 + hi(direction.y, reach), height)) == 0) {
+            continue;
+        }
+        for (int probe = static_cast<int>(first); probe < best; ++probe) {
             const float offsetX = static_cast<float>(probe) * texelX * direction.x;
             const float offsetY = static_cast<float>(probe) * texelY * direction.y;
             if (mask.at(u + offsetX, v + offsetY) < 0.5f) {
@@ -545,13 +568,26 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
         return out;
     }
 
+    // A pixel whose filtered read takes no texel within the drawn texels' bounds has alpha of at
+    // most 1 / 255: the glass neither draws it nor searches there.
+    long x0, y0, x1, y1;
+    if (!drawnBounds(mask, x0, y0, x1, y1)) return out;
+    auto touches = [](float uv, std::size_t size, long first, long last) {
+        const float at = std::floor(std::clamp(uv, 0.0f, 1.0f) * static_cast<float>(size) - 0.5f);
+        const long top = static_cast<long>(size) - 1;
+        const long a = std::clamp(static_cast<long>(at), 0L, top);
+        const long b = std::clamp(static_cast<long>(at) + 1, 0L, top);
+        return b >= first && a <= last;
+    };
     const AlphaSampler sampler(mask.bgra, mask.width, mask.height, mask.bytesPerRow);
     const BelowHalfCounts belowHalf(sampler, mask.width, mask.height);
     for (std::size_t y = 0; y < height; ++y) {
         // Pixel centres, computed as the fragment stage's interpolated coordinate is.
         const float v = (static_cast<float>(y) + 0.5f) / static_cast<float>(height);
+        if (!touches(v, mask.height, y0, y1)) continue;
         for (std::size_t x = 0; x < width; ++x) {
             const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(width);
+            if (!touches(u, mask.width, x0, x1)) continue;
             const float alpha = sampler.at(u, v);
             if (alpha >= 0.005f) drawn(x, y);
             const LGMaskEdge found =
