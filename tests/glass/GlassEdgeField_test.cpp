@@ -121,6 +121,7 @@ TEST(MaskEdgeField, AgreesWithTheSearchAcrossWordsAtTheBordersAndAtTheAlphaThres
           {&ring, "ring"},
           {&full, "full mask"}}) {
         expectAgreesWithSearch(*mask, mask->width, mask->height, what);
+        expectAgreesWithSearch(*mask, mask->width + 5, mask->height * 2 / 3, what);
     }
     // The blocks' alphas sit on thresholds by design, so many pixels are too close to call; the
     // thousands left still have to agree.
