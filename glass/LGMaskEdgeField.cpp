@@ -235,12 +235,11 @@ class TexelField {
           words_((width_ + 63) / 64),
           rowWords_(words_ + 2),
           stride_(words_ * 64) {
-        // Pass 1: the alpha and below-half planes, the border repeated into the margin, and their
-        // bits eight texels at a time. Bit planes have a zero word before and after each row, so
-        // that a row's bits can be read shifted by up to 64 columns either way.
+        // Pass 1: the alpha plane, the border repeated into the margin, and the bits of what the
+        // search asks of it, eight texels at a time. Bit planes have a zero word before and after
+        // each row, so that a row's bits can be read shifted by up to 64 columns either way.
         const auto rows = static_cast<std::size_t>(height_);
         alpha_.assign(static_cast<std::size_t>(stride_) * rows, 0);
-        below_.assign(alpha_.size(), 0);
         const std::size_t planeWords = static_cast<std::size_t>(rowWords_) * rows;
         belowBits_.assign(planeWords, 0);
         drawn_.assign(planeWords, 0);
@@ -248,19 +247,16 @@ class TexelField {
         const long inFirst = std::max(0L, -x0_);
         const long inLast = std::min(width_, long(mask.width) - x0_);  // exclusive
         for (long j = 0; j < height_; ++j) {
-            const std::uint8_t* row =
-                mask.bgra +
-                static_cast<std::size_t>(std::clamp(y0_ + j, 0L, long(mask.height) - 1)) *
-                    mask.bytesPerRow;
+            const std::uint8_t* row = mask.bgra + static_cast<std::size_t>(std::clamp(
+                                                      y0_ + j, 0L, long(mask.height) - 1)) *
+                                                      mask.bytesPerRow;
             std::uint8_t* alpha = &alpha_[static_cast<std::size_t>(j * stride_)];
-            std::uint8_t* below = &below_[static_cast<std::size_t>(j * stride_)];
             const std::uint8_t left = row[3];
             const std::uint8_t right = row[(mask.width - 1) * 4 + 3];
             for (long i = 0; i < inFirst; ++i) alpha[i] = left;
             const std::uint8_t* source = row + (x0_ + inFirst) * 4 + 3;
             for (long i = inFirst; i < inLast; ++i) alpha[i] = source[(i - inFirst) * 4];
             for (long i = inLast; i < width_; ++i) alpha[i] = right;
-            for (long i = 0; i < width_; ++i) below[i] = alpha[i] < 128 ? 1 : 0;
 
             std::uint64_t* belowBits = rowOf(belowBits_, j);
             std::uint64_t* drawnBits = rowOf(drawn_, j);
@@ -350,7 +346,8 @@ class TexelField {
                     bits = end >= 64 ? 0 : bits & ~((std::uint64_t{1} << end) - 1);
                 }
                 // Texels the glass discards, or with no texel below half in reach, have none.
-                const std::uint64_t open = rowOf(searched_, j)[w] & rowOf(near_[kLGMaskEdgeReach], j)[w] & columns;
+                const std::uint64_t open =
+                    rowOf(searched_, j)[w] & rowOf(near_[kLGMaskEdgeReach], j)[w] & columns;
                 if (open != 0) searchWord(j, w, open, edge);
             }
         }
@@ -404,16 +401,16 @@ class TexelField {
         int first = 1;
         while (!(rowOf(near_[first], j)[w] & open)) ++first;
         for (int s = first; s <= kLGMaskEdgeReach && open != 0; ++s) {
-            std::uint64_t hit = open & (shifted(rowOf(belowBits_, j), w, s) |
-                                        shifted(rowOf(belowBits_, j), w, -s) |
-                                        rowOf(belowBits_, j + s)[w] | rowOf(belowBits_, j - s)[w]);
+            std::uint64_t hit =
+                open & (shifted(rowOf(belowBits_, j), w, s) | shifted(rowOf(belowBits_, j), w, -s) |
+                        rowOf(belowBits_, j + s)[w] | rowOf(belowBits_, j - s)[w]);
             // Diagonal probes, for the texels the axes left open that have a texel below half as
             // near as the probe's farther texels. Going up or left the read lies between texel
             // -(whole + 1) and -whole, nearer the second by the fraction.
             const Step& step = steps_[s];
             const std::uint64_t nearEnough = rowOf(near_[step.whole + 1], j)[w];
-            for (const auto& [dx, dy] : {std::pair{1L, 1L}, std::pair{-1L, 1L},
-                                         std::pair{1L, -1L}, std::pair{-1L, -1L}}) {
+            for (const auto& [dx, dy] :
+                 {std::pair{1L, 1L}, std::pair{-1L, 1L}, std::pair{1L, -1L}, std::pair{-1L, -1L}}) {
                 const std::uint64_t left = open & ~hit & nearEnough;
                 if (left == 0) break;
                 const long ox = dx > 0 ? step.whole : -step.whole - 1;
@@ -459,8 +456,8 @@ class TexelField {
         const float fx = right ? step.fraction : 1.0f - step.fraction;
         const float fy = down ? step.fraction : 1.0f - step.fraction;
         const auto next = static_cast<std::size_t>(stride_);
-        const float top = (1.0f - fx) * static_cast<float>(alpha_[q]) +
-                          fx * static_cast<float>(alpha_[q + 1]);
+        const float top =
+            (1.0f - fx) * static_cast<float>(alpha_[q]) + fx * static_cast<float>(alpha_[q + 1]);
         const float bottom = (1.0f - fx) * static_cast<float>(alpha_[q + next]) +
                              fx * static_cast<float>(alpha_[q + next + 1]);
         return (1.0f - fy) * top + fy * bottom < 127.5f;
@@ -474,13 +471,12 @@ class TexelField {
     long rowWords_;  // the same with the zero word on either side
     long stride_;    // bytes from one row of the byte planes to the next
     std::vector<std::uint8_t> alpha_;
-    std::vector<std::uint8_t> below_;        // 1 below half, else 0
-    std::vector<std::uint64_t> belowBits_;   // the same as bits
-    std::vector<std::uint64_t> drawn_;       // alpha of 2 or more: the glass may draw the texel
-    std::vector<std::uint64_t> searched_;    // alpha of 3 or more: the glass keeps the pixel
+    std::vector<std::uint64_t> belowBits_;  // alpha below half
+    std::vector<std::uint64_t> drawn_;      // alpha of 2 or more: the glass may draw the texel
+    std::vector<std::uint64_t> searched_;   // alpha of 3 or more: the glass keeps the pixel
     std::vector<std::uint64_t> near_[kLGMaskEdgeReach + 1];
-    std::vector<std::uint64_t> anyBlock_;    // some texel of the 2 x 2 block below half
-    std::vector<std::uint64_t> allBlock_;    // every texel of it below half
+    std::vector<std::uint64_t> anyBlock_;  // some texel of the 2 x 2 block below half
+    std::vector<std::uint64_t> allBlock_;  // every texel of it below half
     Step steps_[kLGMaskEdgeReach + 1] = {};
 };
 

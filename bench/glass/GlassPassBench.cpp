@@ -318,8 +318,8 @@ int main() {
     for (int round = 0; round < kUploadRounds; ++round) {
         computeTimes.push_back(
             timeMs([&] { (void)LGMaskEdgeFieldCompute(clockMask, maskWidth, maskHeight); }));
-        otherSizeTimes.push_back(timeMs(
-            [&] { (void)LGMaskEdgeFieldCompute(clockMask, maskWidth + 1, maskHeight); }));
+        otherSizeTimes.push_back(
+            timeMs([&] { (void)LGMaskEdgeFieldCompute(clockMask, maskWidth + 1, maskHeight); }));
         textureTimes.push_back(timeMs([&] {
             auto f = upload(field.field, field.width, field.height);
             auto t = upload(field.tiles, field.tilesWide, field.tilesHigh);

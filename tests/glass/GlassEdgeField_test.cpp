@@ -102,8 +102,9 @@ TEST(MaskEdgeField, AgreesWithTheSearchAcrossWordsAtTheBordersAndAtTheAlphaThres
     BgraImage blobs(131, 67);
     // Blocks of 9 x 7 texels, each of one alpha, so that edges run along and across words: most
     // blocks opaque or empty, some at the three thresholds' alphas or faint.
-    const float levels[] = {1.0f, 1.0f, 1.0f, 0.8f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f / 255, 1.0f,
-                            0.0f, 2.0f / 255, 1.0f, 0.0f, 3.0f / 255, 0.2f, 1.0f, 0.0f, 1.0f, 0.0f};
+    const float levels[] = {1.0f,       1.0f,       1.0f, 0.8f, 1.0f,       0.0f, 0.0f,
+                            0.0f,       1.0f / 255, 1.0f, 0.0f, 2.0f / 255, 1.0f, 0.0f,
+                            3.0f / 255, 0.2f,       1.0f, 0.0f, 1.0f,       0.0f};
     for (std::size_t y = 0; y < blobs.height; ++y) {
         for (std::size_t x = 0; x < blobs.width; ++x) {
             const std::size_t block = (x / 9) * 7 + (y / 7) * 13 + (x / 9) * (y / 7);
