@@ -21,7 +21,7 @@ gpu::RenderPipelineColorAttachmentDescriptor LGGlassColorAttachment() {
 LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library& library,
                                         std::string* reason) {
     std::string message;
-    auto build = [&](const char* vertex, const char* fragment) {
+    auto build = [&](const char* vertex, const char* fragment, bool blending = true) {
         std::shared_ptr<gpu::RenderPipelineState> state;
         if (!message.empty()) return state;  // an earlier pipeline failed: keep its reason
         gpu::RenderPipelineDescriptor descriptor;
@@ -30,6 +30,7 @@ LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library&
             descriptor.fragmentFunction = library.newFunction(fragment, &message);
         }
         descriptor.colorAttachment = LGGlassColorAttachment();
+        descriptor.colorAttachment.blendingEnabled = blending;
         if (descriptor.vertexFunction && descriptor.fragmentFunction) {
             state = device.newRenderPipelineState(descriptor, &message);
         }
@@ -37,8 +38,10 @@ LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library&
     };
     LGGlassPipelines pipelines;
     pipelines.whole = build("vertexShader", "fragmentShader");
-    pipelines.band = build("bandVertexShader", "fragmentShader");
-    pipelines.plain = build("plainVertexShader", "plainFragmentShader");
+    pipelines.bandRectangle = build("bandVertexShader", "bandRectangleFragmentShader");
+    pipelines.bandMask = build("bandVertexShader", "bandMaskFragmentShader");
+    pipelines.plainRectangle = build("plainVertexShader", "plainRectangleFragmentShader", false);
+    pipelines.plainMask = build("plainVertexShader", "plainFragmentShader");
     if (!pipelines) {
         if (reason) *reason = message;
         return {};
@@ -51,8 +54,8 @@ void LGGlassEncodeDraws(gpu::RenderCommandEncoder& encoder, const LGGlassPipelin
     // Rectangle glass: eight band rectangles and three plain ones. Mask glass: every tile in each
     // draw; the vertex stage collapses the tiles that belong to the other draw, or to neither.
     const std::size_t tiles = edgeTiles ? edgeTiles->width() * edgeTiles->height() : 0;
-    encoder.setRenderPipelineState(pipelines.band);
+    encoder.setRenderPipelineState(edgeTiles ? pipelines.bandMask : pipelines.bandRectangle);
     encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, edgeTiles ? tiles * 6 : 48);
-    encoder.setRenderPipelineState(pipelines.plain);
+    encoder.setRenderPipelineState(edgeTiles ? pipelines.plainMask : pipelines.plainRectangle);
     encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, edgeTiles ? tiles * 6 : 18);
 }

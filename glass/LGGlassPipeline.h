@@ -20,15 +20,21 @@ gpu::RenderPipelineColorAttachmentDescriptor LGGlassColorAttachment();
 struct LGGlassPipelines {
     // vertexShader with fragmentShader: the whole drawable in one draw of six vertices.
     std::shared_ptr<gpu::RenderPipelineState> whole;
-    // bandVertexShader with fragmentShader: the pixels that need the full computation.
-    std::shared_ptr<gpu::RenderPipelineState> band;
-    // plainVertexShader with plainFragmentShader: the pixels that show the wallpaper unbent.
-    std::shared_ptr<gpu::RenderPipelineState> plain;
+    // bandVertexShader with the full computation of one mode: the pixels that need it.
+    std::shared_ptr<gpu::RenderPipelineState> bandRectangle;
+    std::shared_ptr<gpu::RenderPipelineState> bandMask;
+    // plainVertexShader with a fragment stage that shows the wallpaper unbent. Rectangle glass's
+    // plain pixels are opaque and drawn once onto the cleared drawable, so its pipeline does not
+    // blend: the bytes are the same, the blending's reads and arithmetic are saved.
+    std::shared_ptr<gpu::RenderPipelineState> plainRectangle;
+    std::shared_ptr<gpu::RenderPipelineState> plainMask;
 
-    explicit operator bool() const { return whole && band && plain; }
+    explicit operator bool() const {
+        return whole && bandRectangle && bandMask && plainRectangle && plainMask;
+    }
 };
 
-// Builds the three pipelines from the compiled glass program. On failure returns empty pipelines
+// Builds the pipelines from the compiled glass program. On failure returns empty pipelines
 // and sets *reason (when given) to the missing entry's or the linker's message.
 LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library& library,
                                         std::string* reason);

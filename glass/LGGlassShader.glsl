@@ -37,6 +37,8 @@ uniform sampler2D blurredTex;        // the blurred wallpaper
 uniform sampler2D maskTex;           // the shape mask; only alpha is read
 uniform highp sampler2D edgeField;   // the mask's edges, one texel per drawable pixel
 uniform highp sampler2D edgeTiles;   // what each tile of the drawable needs, for mask glass
+// Every fragment entry binds all four, even those that read fewer: the vertex stages read the
+// edge textures through the units that the fragment entry's bindings give them.
 
 // Drawable pixels per side of an edge tile (glass/LGMaskEdgeField.h).
 const int kEdgeTileSize = 16;
@@ -75,10 +77,16 @@ float rawRefraction(float ratio, float thickness, float bezel, float eta) {
     return r.x * remaining / r.y;
 }
 
+// The refraction at the bezel's outer end, which the displacement is normalised by. It depends
+// on the uniforms alone, so the vertex stages compute it once per vertex and pass it on flat,
+// instead of every pixel of the bezel computing it again.
+float bezelPeak() {
+    return rawRefraction(0.05, u.glassThickness, u.bezelWidth, 1.0 / u.refractiveIndex);
+}
+
 // Unitless displacement: 1 near the outer edge, fading to 0 at the inner end of the bezel.
 // When the outer edge reflects totally (peak 0) nothing is displaced anywhere.
-float displacementAtRatio(float ratio, float thickness, float bezel, float eta) {
-    float peak = rawRefraction(0.05, thickness, bezel, eta);
+float displacementAtRatio(float ratio, float thickness, float bezel, float eta, float peak) {
     if (abs(peak) < 0.0001) return 0.0;
     float norm = rawRefraction(ratio, thickness, bezel, eta) / peak;
     float falloff = 1.0 - smoothstep(0.0, 1.0, ratio);
@@ -205,6 +213,126 @@ vec2 wallpaperUV(vec2 px, vec2 dispPx) {
     return clamp(uv, 0.0, 1.0);
 }
 
+// ---- The glass at one pixel ------------------------------------------------------------------
+
+// The colour of the glass at localUV, for a pixel the fragment stage keeps: within a pixel of
+// the rounded corners and, with a mask, of mask alpha `maskAlpha` of at least 0.01 (steps 4 and
+// 8.2 discard the others, which only a fragment entry can do); `peak` is bezelPeak(). Each entry
+// passes useMask as a constant where it knows it, so that the compiler drops the other mode's
+// work: a GPU that runs both sides of a branch would do it all otherwise. Work that cannot change
+// a pixel is left out: the dispersion reads only run where there is a displacement, and the LCh
+// lift only where the highlight has a weight. Every shortcut gives the bytes the full computation
+// gives.
+vec4 shadeGlass(vec2 localUV, bool useMask, float maskAlpha, float peak) {
+    // Step 1: inputs.
+    vec2 px = localUV * u.resolution;
+    float W = u.resolution.x;
+    float H = u.resolution.y;
+    float R = u.radius;
+    float bezel = u.bezelWidth;
+    float eta = 1.0 / u.refractiveIndex;
+
+    // Steps 2-3: region. Left is tested before right and top before bottom, which decides a
+    // glass narrower than 2R.
+    bool inLeft = px.x < R;
+    bool inRight = px.x > W - R;
+    bool inTop = px.y < R;
+    bool inBottom = px.y > H - R;
+    bool inCorner = (inLeft || inRight) && (inTop || inBottom);
+    float cx = inLeft ? px.x - R : (inRight ? px.x - (W - R) : 0.0);
+    float cy = inTop ? px.y - R : (inBottom ? px.y - (H - R) : 0.0);
+    float d = length(vec2(cx, cy));
+
+    // Step 4 is the caller's.
+
+    // Step 5: distance to the outline and outward direction. A left/right tie goes right, a
+    // top/bottom tie goes bottom, and a tie between a horizontal and a vertical side gives an
+    // unnormalised diagonal.
+    float distFromSide;
+    vec2 dir;
+    if (inCorner) {
+        distFromSide = max(0.0, R - d);
+        dir = d > 0.001 ? normalize(vec2(cx, cy)) : vec2(0.0);
+    } else {
+        float dL = px.x;
+        float dR = W - px.x;
+        float dT = px.y;
+        float dB = H - px.y;
+        float dMin = min(min(dL, dR), min(dT, dB));
+        distFromSide = dMin;
+        dir.x = (dL < dR && dL == dMin) ? -1.0 : ((dR <= dL && dR == dMin) ? 1.0 : 0.0);
+        dir.y = (dT < dB && dT == dMin) ? -1.0 : ((dB <= dT && dB == dMin) ? 1.0 : 0.0);
+    }
+
+    // Steps 6-7: a one-pixel soft edge on the rounded corners.
+    float edgeOpacity = inCorner ? clamp(1.0 - max(0.0, d - R), 0.0, 1.0) : 1.0;
+    float bezelRatio = clamp(distFromSide / bezel, 0.0, 1.0);
+    float edgeBand = 1.0;
+
+    // Step 8: a shape mask replaces the rectangle's geometry.
+    if (useMask) {
+        MaskEdgeInfo info = maskEdgeAt(localUV);
+        dir = info.dir;
+        float edgeRadius = max(1.0, bezel * 0.35);
+        edgeBand = clamp(1.0 - info.distance / edgeRadius, 0.0, 1.0);
+        edgeOpacity = maskAlpha;
+        bezelRatio = clamp(info.distance / edgeRadius, 0.0, 1.0);
+        distFromSide = bezel * bezelRatio;
+    }
+
+    // Step 9: displacement; the wallpaper is sampled from further inside near the edge.
+    bool apply = useMask ? (edgeBand > 0.001) : (distFromSide < bezel);
+    float normDisp =
+        apply ? displacementAtRatio(bezelRatio, u.glassThickness, bezel, eta, peak) : 0.0;
+    float strength = useMask ? edgeBand : edgeOpacity;
+    vec2 dispPx = -dir * normDisp * bezel * u.refractionScale * strength;
+
+    // Steps 10-11: wallpaper coordinates.
+    vec2 uv = wallpaperUV(px, dispPx);
+
+    // Step 12.
+    vec4 base = texture(blurredTex, uv);
+
+    // Step 13: dispersion, bounded to a mix weight of 0.012 * 0.65. Without a displacement the
+    // amount is 0 and both reads would land on uv: the mix would return base as it is.
+    vec2 prism = dispPx / max(u.wallpaperResolution, vec2(1.0));
+    float amount = clamp(length(prism) * 24.0, 0.0, 0.012);
+    if (amount > 0.0) {
+        vec2 redUV = clamp(uv - prism * 0.55, 0.0, 1.0);
+        vec2 blueUV = clamp(uv + prism * 0.55, 0.0, 1.0);
+        float t = amount * 80.0;
+        vec3 dispersed = vec3(texture(blurredTex, mix(uv, redUV, t)).r, base.g,
+                              texture(blurredTex, mix(uv, blueUV, t)).b);
+        base.rgb = mix(base.rgb, dispersed, amount * 0.65);
+    }
+
+    // Step 14: specular lobes.
+    vec2 light = vec2(cos(u.specularAngle), -sin(u.specularAngle));
+    float sd = dot(dir, light);
+    float strokeMask = useMask ? edgeBand : clamp(1.0 - distFromSide / 2.0, 0.0, 1.0);
+    float primary = smoothstep(0.66, 0.86, sd);
+    float secondary = smoothstep(0.66, 0.86, -sd);
+    float cornerLobe = smoothstep(0.46, 0.90, abs(sd));
+    float lobe = useMask ? max(primary, secondary) : (inCorner ? cornerLobe : primary + secondary);
+
+    // Steps 15-17: Fresnel and the highlight.
+    float fresnel = pow(clamp(1.0 - bezelRatio, 0.0, 1.0), 2.2) *
+                    (useMask ? edgeBand : edgeOpacity);
+    float specular = lobe * strokeMask * u.specularOpacity * (useMask ? 1.15 : 2.15) * edgeOpacity;
+    float highlight = specular + fresnel * (useMask ? 0.28 : 0.34);
+
+    // Step 18: lift lightness and cut chroma in LCh. With no weight the mix returns base.
+    float weight = clamp(highlight * (useMask ? 0.48 : 0.70), 0.0, 1.0);
+    if (weight > 0.0) {
+        vec3 shaped = liftInLch(clamp(base.rgb, 0.0, 1.0), highlight * (useMask ? 18.0 : 36.0),
+                                highlight * (useMask ? 4.0 : 9.0));
+        base.rgb = mix(base.rgb, shaped, weight);
+    }
+
+    // Step 19: straight alpha; the wallpaper's own alpha is not used.
+    return vec4(base.rgb, edgeOpacity);
+}
+
 // ---- Where the draws go --------------------------------------------------------------------
 
 // Corner `corner` (0..5, two triangles) of the rectangle lo..hi in localUV. A rectangle that is
@@ -309,6 +437,7 @@ void maskTile(int tile, out vec2 lo, out vec2 hi, out bool drawn, out bool band)
 #pragma stage vertex vertexShader
 
 out vec2 localUV;  // 0..1 across the glass, (0, 0) top-left, v grows downwards
+flat out float peak;  // bezelPeak()
 
 const vec2 kQuadPositions[6] = vec2[6](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0),
                                        vec2(-1.0, 1.0), vec2(1.0, -1.0), vec2(1.0, 1.0));
@@ -317,11 +446,13 @@ void vertexShader() {
     int i = clamp(gl_VertexID, 0, 5);
     gl_Position = vec4(kQuadPositions[i], 0.0, 1.0);
     localUV = kQuadUV[i];
+    peak = bezelPeak();
 }
 
 #pragma stage vertex bandVertexShader
 
 out vec2 localUV;
+flat out float peak;
 
 // Rectangle glass: 48 vertices, the band rectangles. Mask glass: six per edge tile.
 void bandVertexShader() {
@@ -335,11 +466,13 @@ void bandVertexShader() {
     }
     localUV = rectangleCorner(lo, hi, gl_VertexID % 6, drawn);
     gl_Position = clipPosition(localUV);
+    peak = bezelPeak();
 }
 
 #pragma stage vertex plainVertexShader
 
 out vec2 localUV;
+flat out float peak;
 
 // Rectangle glass: 18 vertices, the plain rectangles. Mask glass: six per edge tile.
 void plainVertexShader() {
@@ -353,6 +486,7 @@ void plainVertexShader() {
     }
     localUV = rectangleCorner(lo, hi, gl_VertexID % 6, drawn);
     gl_Position = clipPosition(localUV);
+    peak = 0.0;  // the plain pixels are not displaced
 }
 
 #pragma stage fragment fragmentShader
@@ -363,125 +497,53 @@ void plainVertexShader() {
 #pragma buffer 0 Uniforms
 
 in vec2 localUV;
+flat in float peak;
 out vec4 fragColor;
 
-// Work that cannot change a pixel is left out: mask pixels are discarded on the mask's alpha
-// before anything else, the dispersion reads only run where there is a displacement, and the LCh
-// lift only where the highlight has a weight. Every shortcut gives the bytes the full computation
-// gives.
+// Either mode, as the uniforms say. Pixels outside the mask are discarded on its alpha before
+// anything else; step 8 would discard them later, after the work.
 void fragmentShader() {
-    // Step 1: inputs.
-    vec2 px = localUV * u.resolution;
-    float W = u.resolution.x;
-    float H = u.resolution.y;
-    float R = u.radius;
-    float bezel = u.bezelWidth;
-    float eta = 1.0 / u.refractiveIndex;
     bool useMask = u.hasShapeMask > 0.5;
-
-    // Outside the mask there is nothing to draw; step 8 would discard it later, after the work.
     float maskAlpha = useMask ? texture(maskTex, localUV).a : 1.0;
     if (maskAlpha < 0.01) discard;
-
-    // Steps 2-3: region. Left is tested before right and top before bottom, which decides a
-    // glass narrower than 2R.
-    bool inLeft = px.x < R;
-    bool inRight = px.x > W - R;
-    bool inTop = px.y < R;
-    bool inBottom = px.y > H - R;
-    bool inCorner = (inLeft || inRight) && (inTop || inBottom);
-    float cx = inLeft ? px.x - R : (inRight ? px.x - (W - R) : 0.0);
-    float cy = inTop ? px.y - R : (inBottom ? px.y - (H - R) : 0.0);
-    float d = length(vec2(cx, cy));
-
     // Step 4: outside a rounded corner by more than a pixel.
-    if (inCorner && d > R + 1.0) discard;
+    if (beyondCorner(localUV * u.resolution)) discard;
+    fragColor = shadeGlass(localUV, useMask, maskAlpha, peak);
+}
 
-    // Step 5: distance to the outline and outward direction. A left/right tie goes right, a
-    // top/bottom tie goes bottom, and a tie between a horizontal and a vertical side gives an
-    // unnormalised diagonal.
-    float distFromSide;
-    vec2 dir;
-    if (inCorner) {
-        distFromSide = max(0.0, R - d);
-        dir = d > 0.001 ? normalize(vec2(cx, cy)) : vec2(0.0);
-    } else {
-        float dL = px.x;
-        float dR = W - px.x;
-        float dT = px.y;
-        float dB = H - px.y;
-        float dMin = min(min(dL, dR), min(dT, dB));
-        distFromSide = dMin;
-        dir.x = (dL < dR && dL == dMin) ? -1.0 : ((dR <= dL && dR == dMin) ? 1.0 : 0.0);
-        dir.y = (dT < dB && dT == dMin) ? -1.0 : ((dB <= dT && dB == dMin) ? 1.0 : 0.0);
-    }
+#pragma stage fragment bandRectangleFragmentShader
+#pragma texture 0 blurredTex sampler 0
+#pragma texture 1 maskTex sampler 0
+#pragma texture 2 edgeField
+#pragma texture 3 edgeTiles
+#pragma buffer 0 Uniforms
 
-    // Steps 6-7: a one-pixel soft edge on the rounded corners.
-    float edgeOpacity = inCorner ? clamp(1.0 - max(0.0, d - R), 0.0, 1.0) : 1.0;
-    float bezelRatio = clamp(distFromSide / bezel, 0.0, 1.0);
-    float edgeBand = 1.0;
+in vec2 localUV;
+flat in float peak;
+out vec4 fragColor;
 
-    // Step 8: a shape mask replaces the rectangle's geometry.
-    if (useMask) {
-        MaskEdgeInfo info = maskEdgeAt(localUV);
-        dir = info.dir;
-        float edgeRadius = max(1.0, bezel * 0.35);
-        edgeBand = clamp(1.0 - info.distance / edgeRadius, 0.0, 1.0);
-        edgeOpacity = maskAlpha;
-        bezelRatio = clamp(info.distance / edgeRadius, 0.0, 1.0);
-        distFromSide = bezel * bezelRatio;
-    }
+// fragmentShader for rectangle glass, without the mask's reads.
+void bandRectangleFragmentShader() {
+    if (beyondCorner(localUV * u.resolution)) discard;
+    fragColor = shadeGlass(localUV, false, 1.0, peak);
+}
 
-    // Step 9: displacement; the wallpaper is sampled from further inside near the edge.
-    bool apply = useMask ? (edgeBand > 0.001) : (distFromSide < bezel);
-    float normDisp = apply ? displacementAtRatio(bezelRatio, u.glassThickness, bezel, eta) : 0.0;
-    float strength = useMask ? edgeBand : edgeOpacity;
-    vec2 dispPx = -dir * normDisp * bezel * u.refractionScale * strength;
+#pragma stage fragment bandMaskFragmentShader
+#pragma texture 0 blurredTex sampler 0
+#pragma texture 1 maskTex sampler 0
+#pragma texture 2 edgeField
+#pragma texture 3 edgeTiles
+#pragma buffer 0 Uniforms
 
-    // Steps 10-11: wallpaper coordinates.
-    vec2 uv = wallpaperUV(px, dispPx);
+in vec2 localUV;
+flat in float peak;
+out vec4 fragColor;
 
-    // Step 12.
-    vec4 base = texture(blurredTex, uv);
-
-    // Step 13: dispersion, bounded to a mix weight of 0.012 * 0.65. Without a displacement the
-    // amount is 0 and both reads would land on uv: the mix would return base as it is.
-    vec2 prism = dispPx / max(u.wallpaperResolution, vec2(1.0));
-    float amount = clamp(length(prism) * 24.0, 0.0, 0.012);
-    if (amount > 0.0) {
-        vec2 redUV = clamp(uv - prism * 0.55, 0.0, 1.0);
-        vec2 blueUV = clamp(uv + prism * 0.55, 0.0, 1.0);
-        float t = amount * 80.0;
-        vec3 dispersed = vec3(texture(blurredTex, mix(uv, redUV, t)).r, base.g,
-                              texture(blurredTex, mix(uv, blueUV, t)).b);
-        base.rgb = mix(base.rgb, dispersed, amount * 0.65);
-    }
-
-    // Step 14: specular lobes.
-    vec2 light = vec2(cos(u.specularAngle), -sin(u.specularAngle));
-    float sd = dot(dir, light);
-    float strokeMask = useMask ? edgeBand : clamp(1.0 - distFromSide / 2.0, 0.0, 1.0);
-    float primary = smoothstep(0.66, 0.86, sd);
-    float secondary = smoothstep(0.66, 0.86, -sd);
-    float cornerLobe = smoothstep(0.46, 0.90, abs(sd));
-    float lobe = useMask ? max(primary, secondary) : (inCorner ? cornerLobe : primary + secondary);
-
-    // Steps 15-17: Fresnel and the highlight.
-    float fresnel = pow(clamp(1.0 - bezelRatio, 0.0, 1.0), 2.2) *
-                    (useMask ? edgeBand : edgeOpacity);
-    float specular = lobe * strokeMask * u.specularOpacity * (useMask ? 1.15 : 2.15) * edgeOpacity;
-    float highlight = specular + fresnel * (useMask ? 0.28 : 0.34);
-
-    // Step 18: lift lightness and cut chroma in LCh. With no weight the mix returns base.
-    float weight = clamp(highlight * (useMask ? 0.48 : 0.70), 0.0, 1.0);
-    if (weight > 0.0) {
-        vec3 shaped = liftInLch(clamp(base.rgb, 0.0, 1.0), highlight * (useMask ? 18.0 : 36.0),
-                                highlight * (useMask ? 4.0 : 9.0));
-        base.rgb = mix(base.rgb, shaped, weight);
-    }
-
-    // Step 19: straight alpha; the wallpaper's own alpha is not used.
-    fragColor = vec4(base.rgb, edgeOpacity);
+// fragmentShader for mask glass, without the rectangle's outline.
+void bandMaskFragmentShader() {
+    float maskAlpha = texture(maskTex, localUV).a;
+    if (maskAlpha < 0.01 || beyondCorner(localUV * u.resolution)) discard;
+    fragColor = shadeGlass(localUV, true, maskAlpha, peak);
 }
 
 #pragma stage fragment plainFragmentShader
@@ -492,6 +554,7 @@ void fragmentShader() {
 #pragma buffer 0 Uniforms
 
 in vec2 localUV;
+flat in float peak;
 out vec4 fragColor;
 
 // The pixels plainVertexShader places: neither displaced nor lit, so the glass is the wallpaper
@@ -501,4 +564,23 @@ void plainFragmentShader() {
     float alpha = u.hasShapeMask > 0.5 ? texture(maskTex, localUV).a : 1.0;
     if (alpha < 0.01 || beyondCorner(px)) discard;
     fragColor = vec4(texture(blurredTex, wallpaperUV(px, vec2(0.0))).rgb, alpha);
+}
+
+#pragma stage fragment plainRectangleFragmentShader
+#pragma texture 0 blurredTex sampler 0
+#pragma texture 1 maskTex sampler 0
+#pragma texture 2 edgeField
+#pragma texture 3 edgeTiles
+#pragma buffer 0 Uniforms
+
+in vec2 localUV;
+flat in float peak;
+out vec4 fragColor;
+
+// The plain rectangles of rectangle glass lie a pixel clear of the rounded corners, so every
+// pixel is the wallpaper behind it, opaque: drawn onto the cleared drawable without blending,
+// it gives the bytes blending would.
+void plainRectangleFragmentShader() {
+    vec2 px = localUV * u.resolution;
+    fragColor = vec4(texture(blurredTex, wallpaperUV(px, vec2(0.0))).rgb, 1.0);
 }

@@ -1,7 +1,9 @@
 #include "glass/LGMaskEdgeField.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "platform/gpu/Device.h"
 #include "platform/gpu/Texture.h"
@@ -110,6 +112,14 @@ std::uint32_t quantize(float v) {
 }
 
 void encode(std::uint8_t* texel, const LGMaskEdge& edge) {
+    if (edge.dirX == 0.0f && edge.dirY == -1.0f) {
+        // The default direction, where the mask is flat: the most common by far.
+        texel[0] = 1;
+        texel[1] = 0;
+        texel[2] = 128;
+        texel[3] = static_cast<std::uint8_t>(edge.distance);
+        return;
+    }
     const std::uint32_t x = quantize(edge.dirX);
     const std::uint32_t y = quantize(edge.dirY);
     texel[0] = static_cast<std::uint8_t>(y & 0xFFu);                     // blue
@@ -126,18 +136,27 @@ LGMaskEdge search(const AlphaSampler& mask, const BelowHalfCounts& belowHalf, st
     const float sizeY = static_cast<float>(height);
     if (alpha < 0.01f) return edge;
 
-    // Pass 1: is there any texel below half within reach? The reads of the search lie within
-    // kLGMaskEdgeReach texels of the centre, and each touches the texel after its own.
+    // Pass 1: the first step that can find an edge. A probe at step s reads texels at most s
+    // away from the two on either side of the centre, so it can fall below half only if some
+    // texel in that box does; none within reach, no edge.
     const auto cx = static_cast<long>(std::floor(std::clamp(u, 0.0f, 1.0f) * sizeX - 0.5f));
     const auto cy = static_cast<long>(std::floor(std::clamp(v, 0.0f, 1.0f) * sizeY - 0.5f));
     auto clampIndex = [](long i, std::size_t size) {
         return static_cast<std::size_t>(std::clamp(i, 0L, static_cast<long>(size) - 1));
     };
-    constexpr long kSpan = kLGMaskEdgeReach + 1;
-    if (belowHalf.count(clampIndex(cx - kSpan, width), clampIndex(cy - kSpan, height),
-                        clampIndex(cx + kSpan + 1, width),
-                        clampIndex(cy + kSpan + 1, height)) == 0) {
-        return edge;
+    auto anyBelowWithin = [&](long s) {
+        return belowHalf.count(clampIndex(cx - s, width), clampIndex(cy - s, height),
+                               clampIndex(cx + 1 + s, width), clampIndex(cy + 1 + s, height)) != 0;
+    };
+    if (!anyBelowWithin(kLGMaskEdgeReach)) return edge;
+    long first = 1;
+    for (long last = kLGMaskEdgeReach; first < last;) {
+        const long middle = (first + last) / 2;
+        if (anyBelowWithin(middle)) {
+            last = middle;
+        } else {
+            first = middle + 1;
+        }
     }
 
     // Pass 2: walk out along the eight directions. Only steps nearer than the best found so far
@@ -145,8 +164,22 @@ LGMaskEdge search(const AlphaSampler& mask, const BelowHalfCounts& belowHalf, st
     const float texelX = 1.0f / sizeX;
     const float texelY = 1.0f / sizeY;
     int best = kLGMaskEdgeReach + 1;
-    for (const Direction& direction : kProbeDirections) {
-        for (int probe = 1; probe < best; ++probe) {
+    for (std::size_t d = 0; d < 8; ++d) {
+        const Direction& direction = kProbeDirections[d];
+        // The texels this direction's probes read lie on its side of the centre: along an axis,
+        // in the centre's two rows (or columns) out to the reach; along a diagonal, in that
+        // quadrant out to floor(10 / sqrt(2)) + 1. A read outside its box can take a texel beyond
+        // only with the float rounding's weight, far too little to pull it below half.
+        auto lo = [](float component, long reach) { return component < 0.0f ? -reach : 0L; };
+        auto hi = [](float component, long reach) { return component > 0.0f ? reach : 0L; };
+        const long reach = d < 4 ? kLGMaskEdgeReach + 1 : 8;
+        if (belowHalf.count(clampIndex(cx + lo(direction.x, reach), width),
+                            clampIndex(cy + lo(direction.y, reach), height),
+                            clampIndex(cx + 1 + hi(direction.x, reach), width),
+                            clampIndex(cy + 1 + hi(direction.y, reach), height)) == 0) {
+            continue;
+        }
+        for (int probe = static_cast<int>(first); probe < best; ++probe) {
             const float offsetX = static_cast<float>(probe) * texelX * direction.x;
             const float offsetY = static_cast<float>(probe) * texelY * direction.y;
             if (mask.at(u + offsetX, v + offsetY) < 0.5f) {
@@ -176,10 +209,115 @@ LGMaskEdge search(const AlphaSampler& mask, const BelowHalfCounts& belowHalf, st
 // for every pixel; so the search works on the bytes with weights made once, instead of filtering
 // every read. The GPU's and the filtered search's rounding move a read by far less than the glass's
 // margins around its thresholds.
-class TexelSearch {
+//
+// Most texels of a glyph mask are far from any edge, and those near one find it at a step that
+// the texels around them decide, so the search runs on bits, 64 texels of a row at a time: at
+// each step, a texel whose axis probe reads a texel below half has its edge there; a diagonal
+// probe whose four texels are all below half, or none, is decided without weights, and only a
+// probe between texels on both sides of one half is filtered. A texel with no texel below half
+// within ten texels in the chessboard metric (found by dilating the below-half texels one texel
+// at a time) has no edge and is not searched at all. The planes are a copy of the mask with a
+// margin that repeats its border, as clamp-to-edge would, so no read is checked against the
+// mask's bounds.
+class TexelField {
   public:
-    TexelSearch(const LGMaskPixels& mask, const BelowHalfCounts& belowHalf)
-        : mask_(mask), belowHalf_(belowHalf) {
+    // The margin covers every read of the search (ten texels out, one more for the gradient and
+    // the diagonals' second texel) and the dilations that bound it.
+    static constexpr long kMargin = kLGMaskEdgeReach + 2;
+
+    // The texels from (x0, y0) to (x1, y1), inclusive, which must hold every texel with alpha of
+    // 2 or more.
+    TexelField(const LGMaskPixels& mask, long x0, long y0, long x1, long y1)
+        : x0_(x0 - kMargin),
+          y0_(y0 - kMargin),
+          width_(x1 - x0 + 1 + 2 * kMargin),
+          height_(y1 - y0 + 1 + 2 * kMargin),
+          words_((width_ + 63) / 64),
+          rowWords_(words_ + 2),
+          stride_(words_ * 64) {
+        // Pass 1: the alpha plane, the border repeated into the margin, and the bits of what the
+        // search asks of it, eight texels at a time. Bit planes have a zero word before and after
+        // each row, so that a row's bits can be read shifted by up to 64 columns either way.
+        const auto rows = static_cast<std::size_t>(height_);
+        alpha_.assign(static_cast<std::size_t>(stride_) * rows, 0);
+        const std::size_t planeWords = static_cast<std::size_t>(rowWords_) * rows;
+        belowBits_.assign(planeWords, 0);
+        drawn_.assign(planeWords, 0);
+        searched_.assign(planeWords, 0);
+        const long inFirst = std::max(0L, -x0_);
+        const long inLast = std::min(width_, long(mask.width) - x0_);  // exclusive
+        for (long j = 0; j < height_; ++j) {
+            const std::uint8_t* row = mask.bgra + static_cast<std::size_t>(std::clamp(
+                                                      y0_ + j, 0L, long(mask.height) - 1)) *
+                                                      mask.bytesPerRow;
+            std::uint8_t* alpha = &alpha_[static_cast<std::size_t>(j * stride_)];
+            const std::uint8_t left = row[3];
+            const std::uint8_t right = row[(mask.width - 1) * 4 + 3];
+            for (long i = 0; i < inFirst; ++i) alpha[i] = left;
+            const std::uint8_t* source = row + (x0_ + inFirst) * 4 + 3;
+            for (long i = inFirst; i < inLast; ++i) alpha[i] = source[(i - inFirst) * 4];
+            for (long i = inLast; i < width_; ++i) alpha[i] = right;
+
+            std::uint64_t* belowBits = rowOf(belowBits_, j);
+            std::uint64_t* drawnBits = rowOf(drawn_, j);
+            std::uint64_t* searchedBits = rowOf(searched_, j);
+            for (long i = 0; i < words_ * 8; ++i) {
+                std::uint64_t a;
+                std::memcpy(&a, alpha + i * 8, 8);
+                const long shift = (i & 7) * 8;
+                belowBits[i >> 3] |= packHighBits(~a) << shift;
+                drawnBits[i >> 3] |= packHighBits(atLeast(a, 2)) << shift;
+                searchedBits[i >> 3] |= packHighBits(atLeast(a, 3)) << shift;
+            }
+            // Past the plane's last column there is no mask.
+            const long used = width_ - (words_ - 1) * 64;
+            if (used < 64) {
+                const std::uint64_t keep = (std::uint64_t{1} << used) - 1;
+                belowBits[words_ - 1] &= keep;
+                drawnBits[words_ - 1] &= keep;
+                searchedBits[words_ - 1] &= keep;
+            }
+        }
+
+        // Pass 2: plane k of near_ marks the texels with a texel below half within k texels in
+        // the chessboard metric, one 3 x 3 dilation at a time.
+        std::vector<std::uint64_t> across(planeWords, 0);
+        near_[0] = belowBits_;
+        for (int k = 1; k <= kLGMaskEdgeReach; ++k) {
+            near_[k].assign(planeWords, 0);
+            for (long j = 0; j < height_; ++j) {
+                const std::uint64_t* in = rowOf(near_[k - 1], j);
+                std::uint64_t* out = rowOf(across, j);
+                for (long w = 0; w < words_; ++w) {
+                    out[w] = in[w] | shifted(in, w, -1) | shifted(in, w, 1);
+                }
+            }
+            for (long j = 0; j < height_; ++j) {
+                const std::uint64_t* mid = rowOf(across, j);
+                const std::uint64_t* up = j > 0 ? mid - rowWords_ : mid;
+                const std::uint64_t* down = j + 1 < height_ ? mid + rowWords_ : mid;
+                std::uint64_t* out = rowOf(near_[k], j);
+                for (long w = 0; w < words_; ++w) out[w] = up[w] | mid[w] | down[w];
+            }
+        }
+
+        // Pass 3: the 2 x 2 blocks (by their top-left texel) with any, and with all, texels below
+        // half.
+        anyBlock_.assign(planeWords, 0);
+        allBlock_.assign(planeWords, 0);
+        for (long j = 0; j + 1 < height_; ++j) {
+            const std::uint64_t* top = rowOf(belowBits_, j);
+            const std::uint64_t* bottom = rowOf(belowBits_, j + 1);
+            std::uint64_t* any = rowOf(anyBlock_, j);
+            std::uint64_t* all = rowOf(allBlock_, j);
+            for (long w = 0; w < words_; ++w) {
+                const std::uint64_t topRight = shifted(top, w, 1);
+                const std::uint64_t bottomRight = shifted(bottom, w, 1);
+                any[w] = top[w] | topRight | bottom[w] | bottomRight;
+                all[w] = top[w] & topRight & bottom[w] & bottomRight;
+            }
+        }
+
         const Direction diagonal = normalized(1.0f, 1.0f);
         for (int s = 1; s <= kLGMaskEdgeReach; ++s) {
             const float offset = static_cast<float>(s) * diagonal.x;
@@ -188,81 +326,122 @@ class TexelSearch {
         }
     }
 
-    std::uint8_t alpha(long x, long y) const {
-        x = std::clamp(x, 0L, static_cast<long>(mask_.width) - 1);
-        y = std::clamp(y, 0L, static_cast<long>(mask_.height) - 1);
-        return mask_.bgra[static_cast<std::size_t>(y) * mask_.bytesPerRow +
-                          static_cast<std::size_t>(x) * 4 + 3];
-    }
-
-    LGMaskEdge search(long x, long y) const {
-        // Away from the mask's borders no read needs clamping.
-        constexpr long kSpan = kLGMaskEdgeReach + 1;
-        const bool inner = x >= kSpan && y >= kSpan && x + kSpan < static_cast<long>(mask_.width) &&
-                           y + kSpan < static_cast<long>(mask_.height);
-        return inner ? search<false>(x, y) : search<true>(x, y);
+    // Calls drawn(x, y) for the first texel with alpha of 2 or more (the glass may draw it) in
+    // each row of each edge tile, and edge(x, y, edge) for every texel with an edge, both in the
+    // mask's coordinates.
+    template <typename Drawn, typename Edge>
+    void forEach(const Drawn& drawn, const Edge& edge) const {
+        // The margin's columns repeat the mask's border; they are not texels of their own.
+        std::vector<std::uint64_t> inner(static_cast<std::size_t>(words_), 0);
+        for (long i = kMargin; i < width_ - kMargin; ++i) {
+            inner[static_cast<std::size_t>(i >> 6)] |= std::uint64_t{1} << (i & 63);
+        }
+        for (long j = kMargin; j < height_ - kMargin; ++j) {
+            for (long w = 0; w < words_; ++w) {
+                const std::uint64_t columns = inner[static_cast<std::size_t>(w)];
+                for (std::uint64_t bits = rowOf(drawn_, j)[w] & columns; bits != 0;) {
+                    const long x = x0_ + w * 64 + std::countr_zero(bits);
+                    drawn(x, y0_ + j);
+                    const long end = (x / kTile + 1) * kTile - x0_ - w * 64;
+                    bits = end >= 64 ? 0 : bits & ~((std::uint64_t{1} << end) - 1);
+                }
+                // Texels the glass discards, or with no texel below half in reach, have none.
+                const std::uint64_t open =
+                    rowOf(searched_, j)[w] & rowOf(near_[kLGMaskEdgeReach], j)[w] & columns;
+                if (open != 0) searchWord(j, w, open, edge);
+            }
+        }
     }
 
   private:
+    static constexpr long kTile = static_cast<long>(kLGMaskEdgeTileSize);
+
     struct Step {
         long whole;  // texels passed on each axis
         float fraction;
     };
 
-    template <bool Clamped>
-    std::uint8_t at(long x, long y) const {
-        if constexpr (Clamped) return alpha(x, y);
-        return mask_.bgra[static_cast<std::size_t>(y) * mask_.bytesPerRow +
-                          static_cast<std::size_t>(x) * 4 + 3];
+    // Bit i of the result is the high bit of byte i of v.
+    static std::uint64_t packHighBits(std::uint64_t v) {
+        return (((v >> 7) & 0x0101010101010101u) * 0x0102040810204080u) >> 56;
     }
 
-    template <bool Clamped>
-    LGMaskEdge search(long x, long y) const {
+    // The high bit of each byte of v set where that byte is at least n (1...127).
+    static std::uint64_t atLeast(std::uint64_t v, std::uint8_t n) {
+        const std::uint64_t high = 0x8080808080808080u;
+        // With each byte's high bit forced on, subtracting n borrows across no byte, and leaves
+        // the high bit on exactly where the low seven bits were at least n.
+        const std::uint64_t low = ((v | high) - 0x0101010101010101u * n) & high;
+        return (v & high) | low;
+    }
+
+    // Bit i: the bit of `row` at column w * 64 + i + d, |d| <= 64.
+    static std::uint64_t shifted(const std::uint64_t* row, long w, long d) {
+        const long first = w * 64 + d;
+        const long word = first >> 6;  // rounds down, also below zero
+        const long shift = first & 63;
+        // Two shifts for the high part keep a shift of 0 defined without a branch.
+        return (row[word] >> shift) | ((row[word + 1] << 1) << (63 - shift));
+    }
+
+    std::uint64_t* rowOf(std::vector<std::uint64_t>& plane, long j) const {
+        return &plane[static_cast<std::size_t>(j * rowWords_ + 1)];
+    }
+    const std::uint64_t* rowOf(const std::vector<std::uint64_t>& plane, long j) const {
+        return &plane[static_cast<std::size_t>(j * rowWords_ + 1)];
+    }
+
+    // The search for the texels `open` of word w of plane row j, all steps in order: a texel's
+    // first hit is its least distance.
+    template <typename Edge>
+    void searchWord(long j, long w, std::uint64_t open, const Edge& edge) const {
+        // No probe at a step nearer than a texel's nearest texel below half can hit: the axis
+        // probe at step s reads a texel s away, the diagonal one texels at most s away. So the
+        // word starts at the step its nearest texel can first reach.
+        int first = 1;
+        while (!(rowOf(near_[first], j)[w] & open)) ++first;
+        for (int s = first; s <= kLGMaskEdgeReach && open != 0; ++s) {
+            std::uint64_t hit =
+                open & (shifted(rowOf(belowBits_, j), w, s) | shifted(rowOf(belowBits_, j), w, -s) |
+                        rowOf(belowBits_, j + s)[w] | rowOf(belowBits_, j - s)[w]);
+            // Diagonal probes, for the texels the axes left open that have a texel below half as
+            // near as the probe's farther texels. Going up or left the read lies between texel
+            // -(whole + 1) and -whole, nearer the second by the fraction.
+            const Step& step = steps_[s];
+            const std::uint64_t nearEnough = rowOf(near_[step.whole + 1], j)[w];
+            for (const auto& [dx, dy] :
+                 {std::pair{1L, 1L}, std::pair{-1L, 1L}, std::pair{1L, -1L}, std::pair{-1L, -1L}}) {
+                const std::uint64_t left = open & ~hit & nearEnough;
+                if (left == 0) break;
+                const long ox = dx > 0 ? step.whole : -step.whole - 1;
+                const long oy = dy > 0 ? step.whole : -step.whole - 1;
+                const std::uint64_t any = shifted(rowOf(anyBlock_, j + oy), w, ox);
+                const std::uint64_t all = shifted(rowOf(allBlock_, j + oy), w, ox);
+                hit |= left & all;
+                for (std::uint64_t mixed = left & any & ~all; mixed != 0; mixed &= mixed - 1) {
+                    const long i = w * 64 + std::countr_zero(mixed);
+                    const auto q = static_cast<std::size_t>((j + oy) * stride_ + i + ox);
+                    if (filteredBelowHalf(q, dx > 0, dy > 0, step)) hit |= mixed & -mixed;
+                }
+            }
+            for (std::uint64_t bits = hit; bits != 0; bits &= bits - 1) {
+                const long i = w * 64 + std::countr_zero(bits);
+                edge(x0_ + i, y0_ + j, found(static_cast<std::size_t>(j * stride_ + i), s));
+            }
+            open &= ~hit;
+        }
+    }
+
+    // The edge at plane texel p, found at step s: the outward direction from the texels on either
+    // side. Most texels with an edge lie where the mask is flat, and keep the default.
+    LGMaskEdge found(std::size_t p, int s) const {
         LGMaskEdge edge;
-        // alpha < 0.01: the glass discards the pixel.
-        if (at<Clamped>(x, y) < 3) return edge;
-
-        // Pass 1: no texel below half within reach, no edge.
-        constexpr long kSpan = kLGMaskEdgeReach + 1;
-        auto clampIndex = [](long i, std::size_t size) {
-            return static_cast<std::size_t>(std::clamp(i, 0L, static_cast<long>(size) - 1));
-        };
-        if (belowHalf_.count(
-                clampIndex(x - kSpan, mask_.width), clampIndex(y - kSpan, mask_.height),
-                clampIndex(x + kSpan, mask_.width), clampIndex(y + kSpan, mask_.height)) == 0) {
-            return edge;
-        }
-
-        // Pass 2: along the axes, whole texels; along the diagonals, four texels weighted.
-        int best = kLGMaskEdgeReach + 1;
-        constexpr long kAxes[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-        for (const auto& axis : kAxes) {
-            for (int s = 1; s < best; ++s) {
-                if (at<Clamped>(x + axis[0] * s, y + axis[1] * s) < 128) {
-                    best = s;
-                    break;
-                }
-            }
-        }
-        constexpr long kDiagonals[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
-        for (const auto& diagonal : kDiagonals) {
-            for (int s = 1; s < best; ++s) {
-                if (diagonalBelowHalf<Clamped>(x, y, diagonal[0], diagonal[1], s)) {
-                    best = s;
-                    break;
-                }
-            }
-        }
-        if (best > kLGMaskEdgeReach) return edge;
-        edge.distance = best;
-
-        // Pass 3: the outward direction from the texels on either side.
-        const float gx = (static_cast<float>(at<Clamped>(x + 1, y)) -
-                          static_cast<float>(at<Clamped>(x - 1, y))) /
-                         255.0f;
-        const float gy = (static_cast<float>(at<Clamped>(x, y + 1)) -
-                          static_cast<float>(at<Clamped>(x, y - 1))) /
-                         255.0f;
+        edge.distance = s;
+        const std::uint8_t* a = &alpha_[p];
+        if (a[1] == a[-1] && a[stride_] == a[-stride_]) return edge;
+        const float gx = (static_cast<float>(a[1]) - static_cast<float>(a[-1])) / 255.0f;
+        const float gy =
+            (static_cast<float>(a[stride_]) - static_cast<float>(a[-stride_])) / 255.0f;
         const float gl = std::sqrt(gx * gx + gy * gy);
         if (gl > 0.0001f) {
             edge.dirX = -gx / gl;
@@ -271,27 +450,77 @@ class TexelSearch {
         return edge;
     }
 
-    // The filtered read s steps out along the diagonal (dx, dy), below half?
-    template <bool Clamped>
-    bool diagonalBelowHalf(long x, long y, long dx, long dy, int s) const {
-        const Step& step = steps_[s];
-        // Going up or left the read lies between texel -(whole + 1) and -whole, nearer the second
-        // by the fraction.
-        const long x0 = dx > 0 ? x + step.whole : x - step.whole - 1;
-        const long y0 = dy > 0 ? y + step.whole : y - step.whole - 1;
-        const float fx = dx > 0 ? step.fraction : 1.0f - step.fraction;
-        const float fy = dy > 0 ? step.fraction : 1.0f - step.fraction;
-        const float top = (1.0f - fx) * static_cast<float>(at<Clamped>(x0, y0)) +
-                          fx * static_cast<float>(at<Clamped>(x0 + 1, y0));
-        const float bottom = (1.0f - fx) * static_cast<float>(at<Clamped>(x0, y0 + 1)) +
-                             fx * static_cast<float>(at<Clamped>(x0 + 1, y0 + 1));
+    // The filtered read of the block with top-left texel q, below half? Weighted as a diagonal
+    // probe's read at `step` going right (or left) and down (or up).
+    bool filteredBelowHalf(std::size_t q, bool right, bool down, const Step& step) const {
+        const float fx = right ? step.fraction : 1.0f - step.fraction;
+        const float fy = down ? step.fraction : 1.0f - step.fraction;
+        const auto next = static_cast<std::size_t>(stride_);
+        const float top =
+            (1.0f - fx) * static_cast<float>(alpha_[q]) + fx * static_cast<float>(alpha_[q + 1]);
+        const float bottom = (1.0f - fx) * static_cast<float>(alpha_[q + next]) +
+                             fx * static_cast<float>(alpha_[q + next + 1]);
         return (1.0f - fy) * top + fy * bottom < 127.5f;
     }
 
-    const LGMaskPixels& mask_;
-    const BelowHalfCounts& belowHalf_;
+    long x0_;
+    long y0_;
+    long width_;
+    long height_;
+    long words_;     // words of 64 texels in a row of the plane
+    long rowWords_;  // the same with the zero word on either side
+    long stride_;    // bytes from one row of the byte planes to the next
+    std::vector<std::uint8_t> alpha_;
+    std::vector<std::uint64_t> belowBits_;  // alpha below half
+    std::vector<std::uint64_t> drawn_;      // alpha of 2 or more: the glass may draw the texel
+    std::vector<std::uint64_t> searched_;   // alpha of 3 or more: the glass keeps the pixel
+    std::vector<std::uint64_t> near_[kLGMaskEdgeReach + 1];
+    std::vector<std::uint64_t> anyBlock_;  // some texel of the 2 x 2 block below half
+    std::vector<std::uint64_t> allBlock_;  // every texel of it below half
     Step steps_[kLGMaskEdgeReach + 1] = {};
 };
+
+// The smallest rectangle holding every texel with alpha of 2 or more (0.005: the glass draws
+// nothing with less); false when there is none. Most of a glyph mask is empty, so rows are read
+// four texels at a time, their alpha bytes masked.
+bool drawnBounds(const LGMaskPixels& mask, long& x0, long& y0, long& x1, long& y1) {
+    x0 = long(mask.width);
+    y0 = long(mask.height);
+    x1 = -1;
+    y1 = -1;
+    constexpr std::uint64_t kAlphaFrom2 = 0xFE000000FE000000u;
+    auto anyDrawn = [&](const std::uint8_t* texels) {
+        std::uint64_t a, b;
+        std::memcpy(&a, texels, 8);
+        std::memcpy(&b, texels + 8, 8);
+        return ((a | b) & kAlphaFrom2) != 0;
+    };
+    const std::size_t quads = mask.width / 4;
+    for (std::size_t y = 0; y < mask.height; ++y) {
+        const std::uint8_t* row = mask.bgra + y * mask.bytesPerRow;
+        auto drawnAt = [&](std::size_t x) { return row[x * 4 + 3] >= 2; };
+        // The first drawn texel: whole quads, then the texels after them.
+        std::size_t quad = 0;
+        while (quad < quads && !anyDrawn(row + quad * 16)) ++quad;
+        std::size_t x = quad * 4;
+        while (x < mask.width && !drawnAt(x)) ++x;
+        if (x == mask.width) continue;
+        // The last: the texels after the whole quads, then quads back to the first.
+        std::size_t last = mask.width - 1;
+        while (last >= quads * 4 && !drawnAt(last)) --last;
+        if (last < quads * 4) {
+            std::size_t back = quads;
+            while (back > 0 && !anyDrawn(row + (back - 1) * 16)) --back;
+            last = back * 4 - 1;
+            while (!drawnAt(last)) --last;
+        }
+        x0 = std::min(x0, long(x));
+        x1 = std::max(x1, long(last));
+        y0 = std::min(y0, long(y));
+        y1 = long(y);
+    }
+    return x1 >= 0;
+}
 
 }  // namespace
 
@@ -302,46 +531,64 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
         mask.bytesPerRow < mask.width * 4) {
         return out;
     }
-    const AlphaSampler sampler(mask.bgra, mask.width, mask.height, mask.bytesPerRow);
-    const BelowHalfCounts belowHalf(sampler, mask.width, mask.height);
     out.width = width;
     out.height = height;
-    out.field.resize(width * height * 4);
+    // A texel with no edge is all zero, so the field starts as one.
+    out.field.assign(width * height * 4, 0);
     out.tilesWide = (width + kLGMaskEdgeTileSize - 1) / kLGMaskEdgeTileSize;
     out.tilesHigh = (height + kLGMaskEdgeTileSize - 1) / kLGMaskEdgeTileSize;
     out.tiles.assign(out.tilesWide * out.tilesHigh * 4, 0);
-    // Most pixels have no edge: start from that and write the others.
-    std::uint8_t none[4];
-    encode(none, LGMaskEdge{});
-    for (std::size_t i = 0; i < width * height; ++i) std::copy(none, none + 4, &out.field[i * 4]);
 
-    const bool aligned = width == mask.width && height == mask.height;
-    const TexelSearch texels(mask, belowHalf);
+    auto tileOf = [&](std::size_t x, std::size_t y) {
+        return &out.tiles[((y / kLGMaskEdgeTileSize) * out.tilesWide + x / kLGMaskEdgeTileSize) *
+                          4];
+    };
+    auto drawn = [&](std::size_t x, std::size_t y) { tileOf(x, y)[3] = 255; };
+    auto edge = [&](std::size_t x, std::size_t y, const LGMaskEdge& found) {
+        encode(&out.field[(y * width + x) * 4], found);
+        std::uint8_t* tile = tileOf(x, y);
+        if (tile[2] == 0 || found.distance < tile[2]) {
+            tile[2] = static_cast<std::uint8_t>(found.distance);
+        }
+    };
+
+    if (width == mask.width && height == mask.height) {
+        // Outside the drawn texels' bounds the glass draws nothing and the field holds no edge.
+        long x0, y0, x1, y1;
+        if (!drawnBounds(mask, x0, y0, x1, y1)) return out;
+        const TexelField texels(mask, x0, y0, x1, y1);
+        texels.forEach([&](long x, long y) { drawn(std::size_t(x), std::size_t(y)); },
+                       [&](long x, long y, const LGMaskEdge& found) {
+                           edge(std::size_t(x), std::size_t(y), found);
+                       });
+        return out;
+    }
+
+    // A pixel whose filtered read takes no texel within the drawn texels' bounds has alpha of at
+    // most 1 / 255: the glass neither draws it nor searches there.
+    long x0, y0, x1, y1;
+    if (!drawnBounds(mask, x0, y0, x1, y1)) return out;
+    auto touches = [](float uv, std::size_t size, long first, long last) {
+        const float at = std::floor(std::clamp(uv, 0.0f, 1.0f) * static_cast<float>(size) - 0.5f);
+        const long top = static_cast<long>(size) - 1;
+        const long a = std::clamp(static_cast<long>(at), 0L, top);
+        const long b = std::clamp(static_cast<long>(at) + 1, 0L, top);
+        return b >= first && a <= last;
+    };
+    const AlphaSampler sampler(mask.bgra, mask.width, mask.height, mask.bytesPerRow);
+    const BelowHalfCounts belowHalf(sampler, mask.width, mask.height);
     for (std::size_t y = 0; y < height; ++y) {
         // Pixel centres, computed as the fragment stage's interpolated coordinate is.
         const float v = (static_cast<float>(y) + 0.5f) / static_cast<float>(height);
+        if (!touches(v, mask.height, y0, y1)) continue;
         for (std::size_t x = 0; x < width; ++x) {
-            float alpha;
-            LGMaskEdge edge;
-            if (aligned) {
-                const std::uint8_t a = texels.alpha(static_cast<long>(x), static_cast<long>(y));
-                if (a == 0) continue;  // no alpha to filter, no edge, nothing to draw
-                alpha = static_cast<float>(a) / 255.0f;
-                edge = texels.search(static_cast<long>(x), static_cast<long>(y));
-            } else {
-                const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(width);
-                alpha = sampler.at(u, v);
-                edge = search(sampler, belowHalf, mask.width, mask.height, u, v, alpha);
-            }
-            if (edge.distance > 0) encode(&out.field[(y * width + x) * 4], edge);
-
-            std::uint8_t* tile =
-                &out.tiles[((y / kLGMaskEdgeTileSize) * out.tilesWide + x / kLGMaskEdgeTileSize) *
-                           4];
-            if (alpha >= 0.005f) tile[3] = 255;
-            if (edge.distance > 0 && (tile[2] == 0 || edge.distance < tile[2])) {
-                tile[2] = static_cast<std::uint8_t>(edge.distance);
-            }
+            const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(width);
+            if (!touches(u, mask.width, x0, x1)) continue;
+            const float alpha = sampler.at(u, v);
+            if (alpha >= 0.005f) drawn(x, y);
+            const LGMaskEdge found =
+                search(sampler, belowHalf, mask.width, mask.height, u, v, alpha);
+            if (found.distance > 0) edge(x, y, found);
         }
     }
     return out;
@@ -352,6 +599,7 @@ LGMaskEdge LGMaskEdgeFieldDecode(const std::uint8_t* texel) {
     const std::uint32_t y = ((static_cast<std::uint32_t>(texel[1]) & 0xFu) << 8) | texel[0];
     LGMaskEdge edge;
     edge.distance = texel[3];
+    if (edge.distance == 0) return edge;  // no edge, no direction stored
     edge.dirX = static_cast<float>(static_cast<int>(x) - 2048) / 2047.0f;
     edge.dirY = static_cast<float>(static_cast<int>(y) - 2048) / 2047.0f;
     return edge;

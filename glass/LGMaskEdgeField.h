@@ -20,7 +20,9 @@ class Texture;
 //
 // The field is a BGRA texture of the drawable's size, one texel per pixel. Red holds the top 8
 // bits of the direction's x, green its low 4 bits and the top 4 bits of y, blue the low 8 bits of
-// y, each component stored as round(v * 2047) + 2048; alpha holds the distance, 0 for none.
+// y, each component stored as round(v * 2047) + 2048; alpha holds the distance. A pixel with no
+// edge is all zero: the glass neither displaces nor lights it, so it has no use for a direction,
+// and the field can start as zeros and be written only where edges are.
 //
 // The edge tiles summarise the field for the glass's draws: one texel per square of
 // kLGMaskEdgeTileSize x kLGMaskEdgeTileSize drawable pixels (the last row and column may be cut
@@ -68,7 +70,7 @@ struct LGMaskEdgeFieldPixels {
 LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size_t width,
                                              std::size_t height);
 
-// One texel of the field as the fragment stage reads it.
+// One texel of the field as the fragment stage reads it; with no edge, the default direction.
 LGMaskEdge LGMaskEdgeFieldDecode(const std::uint8_t* texel);
 
 // The field and its tiles as shader-read textures, bound as the glass's textures 2 and 3.

@@ -93,6 +93,50 @@ TEST(MaskEdgeField, AgreesWithTheSearchAtEveryPixelWhateverTheDrawableSize) {
     }
 }
 
+TEST(MaskEdgeField, AgreesWithTheSearchAcrossWordsAtTheBordersAndAtTheAlphaThresholds) {
+    // The field searches 64 texels of a row at a time and repeats the mask's border around it:
+    // shapes that cross those words, touch the border or fill the mask, and alphas of 1, 2 and 3
+    // (not drawn, drawn without an edge, searched) must all give what the search gives.
+    const BgraImage wide = makeRoundedRectMask(150, 50, 0, 12);
+    const BgraImage ring = makeRingMask(140, 90, 20, 38);
+    BgraImage blobs(131, 67);
+    // Blocks of 9 x 7 texels, each of one alpha, so that edges run along and across words: most
+    // blocks opaque or empty, some at the three thresholds' alphas or faint.
+    const float levels[] = {1.0f,       1.0f,       1.0f, 0.8f, 1.0f,       0.0f, 0.0f,
+                            0.0f,       1.0f / 255, 1.0f, 0.0f, 2.0f / 255, 1.0f, 0.0f,
+                            3.0f / 255, 0.2f,       1.0f, 0.0f, 1.0f,       0.0f};
+    for (std::size_t y = 0; y < blobs.height; ++y) {
+        for (std::size_t x = 0; x < blobs.width; ++x) {
+            const std::size_t block = (x / 9) * 7 + (y / 7) * 13 + (x / 9) * (y / 7);
+            const float a = levels[block % 20];
+            blobs.set(x, y, a, a, a, a);
+        }
+    }
+    BgraImage full(70, 30);
+    for (std::size_t y = 0; y < full.height; ++y) {
+        for (std::size_t x = 0; x < full.width; ++x) full.set(x, y, 1, 1, 1, 1);
+    }
+    full.set(69, 0, 0, 0, 0, 0);  // one hole at a corner: its edges reach the border
+    for (const auto& [mask, what] :
+         {std::pair<const BgraImage*, const char*>{&wide, "rounded rectangle to the border"},
+          {&ring, "ring"},
+          {&full, "full mask"}}) {
+        expectAgreesWithSearch(*mask, mask->width, mask->height, what);
+        expectAgreesWithSearch(*mask, mask->width + 5, mask->height * 2 / 3, what);
+    }
+    // The blocks' alphas sit on thresholds by design, so many pixels are too close to call; the
+    // thousands left still have to agree.
+    const FieldComparison c = compareWithSearch(blobs, blobs.width, blobs.height);
+    EXPECT_EQ(c.mismatches, 0) << "blocks: " << c.first;
+    EXPECT_GT(c.compared, 2000);
+    EXPECT_GT(c.withEdge, 500);
+
+    // A texel with no edge is stored as zeros.
+    const LGMaskEdgeFieldPixels field = LGMaskEdgeFieldCompute(pixelsOf(full), 70, 30);
+    const std::uint8_t* middle = &field.field[(15 * 70 + 35) * 4];
+    EXPECT_EQ(middle[0] | middle[1] | middle[2] | middle[3], 0);
+}
+
 TEST(MaskEdgeField, EdgesReachTenTexelsAndNoFurther) {
     // An opaque band 30 texels wide: the middle column lies 15 texels from both sides, beyond the
     // search's reach; the columns 10 in from a side are the farthest that find it.
