@@ -3,6 +3,7 @@
 #include "platform/ui/LayoutConstraint.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/SystemColors.h"
+#include "settings/chrome/LGPageChrome.h"
 #include "settings/model/LGSettingsItems.h"
 #include "settings/page/QVQuorvaneSurfaceController.h"
 
@@ -30,9 +31,8 @@ void QVQuorvaneRootListController::viewDidLoadRoot() {
     auto page = QVQuorvaneSurfaceController::create(ui::colors::systemRed(), "Lockscreen",
                                                     LGLockscreenSurfaceItems());
     surfaceController_ = page;
-    navigationItem()->setRightBarButtonItem(
-        ui::BarButtonItem::create("重置", ui::BarButtonItemStyle::Plain, page,
-                                  QVQuorvaneSurfaceController::kHandleResetPressed.selector()));
+    navigationItem()->setRightBarButtonItem(LGResetBarButtonItem(
+        "", page, QVQuorvaneSurfaceController::kHandleResetPressed.selector()));
 
     addChildViewController(page);
     const std::shared_ptr<ui::View> pageView = page->view();

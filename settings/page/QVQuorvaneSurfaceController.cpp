@@ -74,8 +74,8 @@ void QVQuorvaneSurfaceController::viewDidLoadSurface() {
 
     // Pass 1: the bar's buttons and style.
     configureCustomBackButton();
-    navigationItem()->setRightBarButtonItem(ui::BarButtonItem::create(
-        "重置", ui::BarButtonItemStyle::Plain, shared_from_this(), kHandleResetPressed.selector()));
+    navigationItem()->setRightBarButtonItem(
+        LGResetBarButtonItem("", shared_from_this(), kHandleResetPressed.selector()));
     applyNavigationBarStyle();
 
     // Pass 2: the scroll view, with the fade above it so rows scrolled under the bar fade out.
