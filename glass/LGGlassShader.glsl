@@ -33,12 +33,19 @@ layout(std140) uniform Uniforms {
     float hasShapeMask;
 } u;
 
+// Where the edge field lies in the drawable (glass/LGMaskEdgeField.h): it covers only the pixels
+// that the mask's drawn texels reach, and every pixel outside it has no edge.
+layout(std140) uniform EdgeFieldPlacement {
+    ivec2 drawableSize;
+    ivec2 origin;
+} edgePlacement;
+
 uniform sampler2D blurredTex;        // the blurred wallpaper
 uniform sampler2D maskTex;           // the shape mask; only alpha is read
-uniform highp sampler2D edgeField;   // the mask's edges, one texel per drawable pixel
+uniform highp sampler2D edgeField;   // the mask's edges, one texel per pixel where it lies
 uniform highp sampler2D edgeTiles;   // what each tile of the drawable needs, for mask glass
-// Every fragment entry binds all four, even those that read fewer: the vertex stages read the
-// edge textures through the units that the fragment entry's bindings give them.
+// Every fragment entry binds all four and both blocks, even those that read fewer: the vertex
+// stages read the edge textures and the placement through the bindings of the fragment entry.
 
 // Drawable pixels per side of an edge tile (glass/LGMaskEdgeField.h).
 const int kEdgeTileSize = 16;
@@ -165,9 +172,12 @@ struct MaskEdgeInfo {
 };
 
 MaskEdgeInfo maskEdgeAt(vec2 uv) {
-    ivec2 size = textureSize(edgeField, 0);
-    ivec2 at = clamp(ivec2(uv * vec2(size)), ivec2(0), size - 1);
-    uvec4 q = uvec4(texelFetch(edgeField, at, 0) * 255.0 + 0.5);
+    ivec2 size = edgePlacement.drawableSize;
+    ivec2 at = clamp(ivec2(uv * vec2(size)), ivec2(0), size - 1) - edgePlacement.origin;
+    ivec2 fieldSize = textureSize(edgeField, 0);
+    bool inField = all(greaterThanEqual(at, ivec2(0))) && all(lessThan(at, fieldSize));
+    ivec2 texel = clamp(at, ivec2(0), fieldSize - 1);
+    uvec4 q = inField ? uvec4(texelFetch(edgeField, texel, 0) * 255.0 + 0.5) : uvec4(0u);
     ivec2 d12 = ivec2((q.r << 4u) | (q.g >> 4u), ((q.g & 15u) << 8u) | q.b);
     MaskEdgeInfo info;
     info.dir = vec2(d12 - 2048) / 2047.0;
@@ -425,7 +435,7 @@ void plainRectangle(int i, out vec2 lo, out vec2 hi, out bool drawn) {
 void maskTile(int tile, out vec2 lo, out vec2 hi, out bool drawn, out bool band) {
     ivec2 tiles = textureSize(edgeTiles, 0);
     ivec2 t = ivec2(tile % tiles.x, tile / tiles.x);
-    vec2 pixels = vec2(textureSize(edgeField, 0));
+    vec2 pixels = vec2(edgePlacement.drawableSize);
     lo = vec2(t * kEdgeTileSize) / pixels;
     hi = min(vec2((t + 1) * kEdgeTileSize), pixels) / pixels;
     uvec4 q = uvec4(texelFetch(edgeTiles, t, 0) * 255.0 + 0.5);
@@ -495,6 +505,7 @@ void plainVertexShader() {
 #pragma texture 2 edgeField
 #pragma texture 3 edgeTiles
 #pragma buffer 0 Uniforms
+#pragma buffer 1 EdgeFieldPlacement
 
 in vec2 localUV;
 flat in float peak;
@@ -517,6 +528,7 @@ void fragmentShader() {
 #pragma texture 2 edgeField
 #pragma texture 3 edgeTiles
 #pragma buffer 0 Uniforms
+#pragma buffer 1 EdgeFieldPlacement
 
 in vec2 localUV;
 flat in float peak;
@@ -534,6 +546,7 @@ void bandRectangleFragmentShader() {
 #pragma texture 2 edgeField
 #pragma texture 3 edgeTiles
 #pragma buffer 0 Uniforms
+#pragma buffer 1 EdgeFieldPlacement
 
 in vec2 localUV;
 flat in float peak;
@@ -552,6 +565,7 @@ void bandMaskFragmentShader() {
 #pragma texture 2 edgeField
 #pragma texture 3 edgeTiles
 #pragma buffer 0 Uniforms
+#pragma buffer 1 EdgeFieldPlacement
 
 in vec2 localUV;
 flat in float peak;
@@ -572,6 +586,7 @@ void plainFragmentShader() {
 #pragma texture 2 edgeField
 #pragma texture 3 edgeTiles
 #pragma buffer 0 Uniforms
+#pragma buffer 1 EdgeFieldPlacement
 
 in vec2 localUV;
 flat in float peak;

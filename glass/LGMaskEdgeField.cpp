@@ -533,11 +533,22 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
     }
     out.width = width;
     out.height = height;
-    // A texel with no edge is all zero, so the field starts as one.
-    out.field.assign(width * height * 4, 0);
     out.tilesWide = (width + kLGMaskEdgeTileSize - 1) / kLGMaskEdgeTileSize;
     out.tilesHigh = (height + kLGMaskEdgeTileSize - 1) / kLGMaskEdgeTileSize;
     out.tiles.assign(out.tilesWide * out.tilesHigh * 4, 0);
+    // A field of one texel with no edge, for a mask that draws nothing.
+    out.fieldWidth = 1;
+    out.fieldHeight = 1;
+    out.field.assign(4, 0);
+    // Pixels with an edge are ones the glass keeps, so they lie where drawn texels are; the field
+    // covers pixels x0...x1, y0...y1 and starts as zeros, a texel with no edge.
+    auto cover = [&](std::size_t x0, std::size_t y0, std::size_t x1, std::size_t y1) {
+        out.fieldX = x0;
+        out.fieldY = y0;
+        out.fieldWidth = x1 - x0 + 1;
+        out.fieldHeight = y1 - y0 + 1;
+        out.field.assign(out.fieldWidth * out.fieldHeight * 4, 0);
+    };
 
     auto tileOf = [&](std::size_t x, std::size_t y) {
         return &out.tiles[((y / kLGMaskEdgeTileSize) * out.tilesWide + x / kLGMaskEdgeTileSize) *
@@ -545,7 +556,7 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
     };
     auto drawn = [&](std::size_t x, std::size_t y) { tileOf(x, y)[3] = 255; };
     auto edge = [&](std::size_t x, std::size_t y, const LGMaskEdge& found) {
-        encode(&out.field[(y * width + x) * 4], found);
+        encode(&out.field[((y - out.fieldY) * out.fieldWidth + x - out.fieldX) * 4], found);
         std::uint8_t* tile = tileOf(x, y);
         if (tile[2] == 0 || found.distance < tile[2]) {
             tile[2] = static_cast<std::uint8_t>(found.distance);
@@ -556,6 +567,7 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
         // Outside the drawn texels' bounds the glass draws nothing and the field holds no edge.
         long x0, y0, x1, y1;
         if (!drawnBounds(mask, x0, y0, x1, y1)) return out;
+        cover(std::size_t(x0), std::size_t(y0), std::size_t(x1), std::size_t(y1));
         const TexelField texels(mask, x0, y0, x1, y1);
         texels.forEach([&](long x, long y) { drawn(std::size_t(x), std::size_t(y)); },
                        [&](long x, long y, const LGMaskEdge& found) {
@@ -575,15 +587,31 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
         const long b = std::clamp(static_cast<long>(at) + 1, 0L, top);
         return b >= first && a <= last;
     };
+    // Pixel centres, computed as the fragment stage's interpolated coordinate is.
+    auto centre = [](std::size_t i, std::size_t size) {
+        return (static_cast<float>(i) + 0.5f) / static_cast<float>(size);
+    };
+    std::vector<bool> columns(width), rows(height);
+    std::size_t first[2] = {width, height};
+    std::size_t last[2] = {0, 0};
+    for (std::size_t x = 0; x < width; ++x) {
+        columns[x] = touches(centre(x, width), mask.width, x0, x1);
+        if (columns[x]) first[0] = std::min(first[0], x), last[0] = x;
+    }
+    for (std::size_t y = 0; y < height; ++y) {
+        rows[y] = touches(centre(y, height), mask.height, y0, y1);
+        if (rows[y]) first[1] = std::min(first[1], y), last[1] = y;
+    }
+    if (first[0] > last[0] || first[1] > last[1]) return out;
+    cover(first[0], first[1], last[0], last[1]);
     const AlphaSampler sampler(mask.bgra, mask.width, mask.height, mask.bytesPerRow);
     const BelowHalfCounts belowHalf(sampler, mask.width, mask.height);
-    for (std::size_t y = 0; y < height; ++y) {
-        // Pixel centres, computed as the fragment stage's interpolated coordinate is.
-        const float v = (static_cast<float>(y) + 0.5f) / static_cast<float>(height);
-        if (!touches(v, mask.height, y0, y1)) continue;
-        for (std::size_t x = 0; x < width; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(width);
-            if (!touches(u, mask.width, x0, x1)) continue;
+    for (std::size_t y = first[1]; y <= last[1]; ++y) {
+        if (!rows[y]) continue;
+        const float v = centre(y, height);
+        for (std::size_t x = first[0]; x <= last[0]; ++x) {
+            if (!columns[x]) continue;
+            const float u = centre(x, width);
             const float alpha = sampler.at(u, v);
             if (alpha >= 0.005f) drawn(x, y);
             const LGMaskEdge found =
@@ -592,6 +620,19 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
         }
     }
     return out;
+}
+
+const std::uint8_t* LGMaskEdgeFieldPixels::texel(std::size_t x, std::size_t y) const {
+    static constexpr std::uint8_t kNoEdge[4] = {};
+    if (x < fieldX || y < fieldY || x - fieldX >= fieldWidth || y - fieldY >= fieldHeight) {
+        return kNoEdge;
+    }
+    return &field[((y - fieldY) * fieldWidth + x - fieldX) * 4];
+}
+
+LGMaskEdgeFieldPlacement LGMaskEdgeFieldPixels::placement() const {
+    return {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height),
+            static_cast<std::int32_t>(fieldX), static_cast<std::int32_t>(fieldY)};
 }
 
 LGMaskEdge LGMaskEdgeFieldDecode(const std::uint8_t* texel) {
@@ -620,8 +661,9 @@ LGMaskEdgeFieldTextures LGMaskEdgeFieldUpload(const std::shared_ptr<gpu::Device>
         return texture;
     };
     LGMaskEdgeFieldTextures textures;
-    textures.field = upload(pixels.field, pixels.width, pixels.height);
+    textures.field = upload(pixels.field, pixels.fieldWidth, pixels.fieldHeight);
     textures.tiles = upload(pixels.tiles, pixels.tilesWide, pixels.tilesHigh);
+    textures.placement = pixels.placement();
     if (!textures) return {};
     return textures;
 }

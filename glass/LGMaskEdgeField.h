@@ -18,7 +18,9 @@ class Texture;
 // (-1, 0), (0, 1), (0, -1) and the four diagonals, at which alpha falls below one half, looking at
 // most ten texels out. Pixels whose alpha is below 0.01 have no edge: the glass discards them.
 //
-// The field is a BGRA texture of the drawable's size, one texel per pixel. Red holds the top 8
+// The field is a BGRA texture with one texel per pixel of the drawable's part that the mask's drawn
+// texels can reach; every pixel outside it has no edge, and the fragment stage reads it as such.
+// Most of a clock's mask is empty, so the field is a fraction of the drawable. Red holds the top 8
 // bits of the direction's x, green its low 4 bits and the top 4 bits of y, blue the low 8 bits of
 // y, each component stored as round(v * 2047) + 2048; alpha holds the distance. A pixel with no
 // edge is all zero: the glass neither displaces nor lights it, so it has no use for a direction,
@@ -55,14 +57,34 @@ struct LGMaskPixels {
     std::size_t bytesPerRow = 0;
 };
 
+// Where the field lies in the drawable, as the fragment stage reads it: the glass's buffer 1, the
+// shader's EdgeFieldPlacement block (std140: two ivec2).
+struct LGMaskEdgeFieldPlacement {
+    std::int32_t drawableWidth = 0;
+    std::int32_t drawableHeight = 0;
+    std::int32_t originX = 0;  // the drawable pixel of the field's first texel
+    std::int32_t originY = 0;
+};
+static_assert(sizeof(LGMaskEdgeFieldPlacement) == 16);
+
 // The field and its tiles as BGRA texels, rows packed.
 struct LGMaskEdgeFieldPixels {
     std::size_t width = 0;  // the drawable's size
     std::size_t height = 0;
+    // The field's texels cover fieldWidth x fieldHeight pixels from (fieldX, fieldY); at least
+    // one, so that there is always a texture to bind.
+    std::size_t fieldX = 0;
+    std::size_t fieldY = 0;
+    std::size_t fieldWidth = 0;
+    std::size_t fieldHeight = 0;
     std::vector<std::uint8_t> field;
     std::size_t tilesWide = 0;
     std::size_t tilesHigh = 0;
     std::vector<std::uint8_t> tiles;
+
+    // The texel of drawable pixel (x, y): inside the field its own, elsewhere one with no edge.
+    const std::uint8_t* texel(std::size_t x, std::size_t y) const;
+    LGMaskEdgeFieldPlacement placement() const;
 };
 
 // The field of `mask` for a drawable of width x height pixels. Empty (no texels) when a size is
@@ -73,10 +95,12 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
 // One texel of the field as the fragment stage reads it; with no edge, the default direction.
 LGMaskEdge LGMaskEdgeFieldDecode(const std::uint8_t* texel);
 
-// The field and its tiles as shader-read textures, bound as the glass's textures 2 and 3.
+// The field and its tiles as shader-read textures, bound as the glass's textures 2 and 3, and
+// where the field lies, bound as its buffer 1.
 struct LGMaskEdgeFieldTextures {
     std::shared_ptr<gpu::Texture> field;
     std::shared_ptr<gpu::Texture> tiles;
+    LGMaskEdgeFieldPlacement placement;
     explicit operator bool() const { return field && tiles; }
 };
 

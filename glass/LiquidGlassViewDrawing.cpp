@@ -135,11 +135,13 @@ void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
     auto drawable = view.currentDrawable();
     auto pass = view.currentRenderPassDescriptor();
     if (!drawable || !pass) return;
-    // A mask's edge field has one texel per drawable pixel; without one the mask cannot be drawn.
+    // A mask's edge field is made for one drawable size; without one the mask cannot be drawn.
     if (_shapeMaskTexture) {
         const auto& target = drawable->texture();
-        if (!_shapeMaskEdgeField || _shapeMaskEdgeField.field->width() != target->width() ||
-            _shapeMaskEdgeField.field->height() != target->height()) {
+        const LGMaskEdgeFieldPlacement& placement = _shapeMaskEdgeField.placement;
+        if (!_shapeMaskEdgeField ||
+            static_cast<std::size_t>(placement.drawableWidth) != target->width() ||
+            static_cast<std::size_t>(placement.drawableHeight) != target->height()) {
             _reloadShapeMaskEdgeField(target->width(), target->height());
         }
         if (!_shapeMaskEdgeField) return;
@@ -179,6 +181,9 @@ void LiquidGlassView::drawInView(ui::GpuSurfaceView& view) {
     }
     const Uniforms uniforms = _frameUniforms(radius);
     encoder->setFragmentBytes(&uniforms, sizeof uniforms, 0);
+    // Rectangle glass never reads the placement; the block must still be bound.
+    const LGMaskEdgeFieldPlacement placement = _shapeMaskEdgeField.placement;
+    encoder->setFragmentBytes(&placement, sizeof placement, 1);
 
     // Step 12: wallpaper, mask and the mask's edge field and tiles (a white texel stands in for a
     // missing mask, and for the field and tiles of rectangle glass, which reads neither).

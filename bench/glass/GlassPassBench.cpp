@@ -231,6 +231,7 @@ int main() {
             }
             encoder.setFragmentTexture(useMask ? edges.field : white, 2);
             encoder.setFragmentTexture(useMask ? edges.tiles : white, 3);
+            encoder.setFragmentBytes(&edges.placement, sizeof edges.placement, 1);
             LGGlassEncodeDraws(encoder, after, useMask ? edges.tiles.get() : nullptr);
         });
     };
@@ -321,7 +322,7 @@ int main() {
         otherSizeTimes.push_back(
             timeMs([&] { (void)LGMaskEdgeFieldCompute(clockMask, maskWidth + 1, maskHeight); }));
         textureTimes.push_back(timeMs([&] {
-            auto f = upload(field.field, field.width, field.height);
+            auto f = upload(field.field, field.fieldWidth, field.fieldHeight);
             auto t = upload(field.tiles, field.tilesWide, field.tilesHigh);
             auto buffer = queue->commandBuffer();
             buffer->commit();

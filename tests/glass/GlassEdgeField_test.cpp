@@ -43,7 +43,7 @@ FieldComparison compareWithSearch(const BgraImage& mask, std::size_t width, std:
                 continue;
             }
             ++c.compared;
-            const LGMaskEdge got = LGMaskEdgeFieldDecode(&field.field[(y * width + x) * 4]);
+            const LGMaskEdge got = LGMaskEdgeFieldDecode(field.texel(x, y));
             const bool discarded = expected.alpha < 0.01f;
             const int distance = discarded || expected.distance >= 1e6f
                                      ? 0
@@ -133,7 +133,7 @@ TEST(MaskEdgeField, AgreesWithTheSearchAcrossWordsAtTheBordersAndAtTheAlphaThres
 
     // A texel with no edge is stored as zeros.
     const LGMaskEdgeFieldPixels field = LGMaskEdgeFieldCompute(pixelsOf(full), 70, 30);
-    const std::uint8_t* middle = &field.field[(15 * 70 + 35) * 4];
+    const std::uint8_t* middle = field.texel(35, 15);
     EXPECT_EQ(middle[0] | middle[1] | middle[2] | middle[3], 0);
 }
 
@@ -146,7 +146,7 @@ TEST(MaskEdgeField, EdgesReachTenTexelsAndNoFurther) {
     }
     const LGMaskEdgeFieldPixels field = LGMaskEdgeFieldCompute(pixelsOf(band), 40, 12);
     auto at = [&](std::size_t x, std::size_t y) {
-        return LGMaskEdgeFieldDecode(&field.field[(y * 40 + x) * 4]);
+        return LGMaskEdgeFieldDecode(field.texel(x, y));
     };
     EXPECT_EQ(at(5, 6).distance, 1);
     EXPECT_FLOAT_EQ(at(5, 6).dirX, -1.0f) << "out of the shape, to the left";
@@ -170,7 +170,7 @@ TEST(MaskEdgeField, TilesHoldTheNearestEdgeAndWhetherAnythingIsDrawn) {
             bool anyAlpha = false;
             for (std::size_t y = ty * 16; y < std::min<std::size_t>(ty * 16 + 16, 50); ++y) {
                 for (std::size_t x = tx * 16; x < std::min<std::size_t>(tx * 16 + 16, 100); ++x) {
-                    const int d = LGMaskEdgeFieldDecode(&field.field[(y * 100 + x) * 4]).distance;
+                    const int d = LGMaskEdgeFieldDecode(field.texel(x, y)).distance;
                     if (d > 0 && (nearest == 0 || d < nearest)) nearest = d;
                     anyAlpha = anyAlpha || clock.at(x, y)[3] >= 2;
                 }
@@ -211,8 +211,8 @@ TEST(MaskEdgeField, RefusesWhatItCannotRead) {
     ASSERT_TRUE(device);
     const LGMaskEdgeFieldTextures textures = LGMaskEdgeFieldUpload(device, pixelsOf(mask), 20, 40);
     ASSERT_TRUE(textures);
-    EXPECT_EQ(textures.field->width(), 20u);
-    EXPECT_EQ(textures.field->height(), 40u);
+    EXPECT_EQ(textures.placement.drawableWidth, 20);
+    EXPECT_EQ(textures.placement.drawableHeight, 40);
     EXPECT_EQ(textures.tiles->width(), 2u);
     EXPECT_EQ(textures.tiles->height(), 3u);
 }

@@ -63,7 +63,7 @@ BgraImage GlassRenderer::render(const Uniforms& uniforms, const BgraImage& wallp
     auto wallpaperTexture = upload(wallpaper);
     auto maskTexture = mask != nullptr ? upload(*mask) : placeholder_;
     // The mask's edge field, made for this target as the glass view makes it for its drawable.
-    LGMaskEdgeFieldTextures edges{placeholder_, placeholder_};
+    LGMaskEdgeFieldTextures edges{placeholder_, placeholder_, {}};
     if (mask != nullptr) {
         edges = LGMaskEdgeFieldUpload(
             device_, {mask->pixels.data(), mask->width, mask->height, mask->width * 4}, width,
@@ -77,6 +77,7 @@ BgraImage GlassRenderer::render(const Uniforms& uniforms, const BgraImage& wallp
     encoder->setFragmentTexture(maskTexture, 1);
     encoder->setFragmentTexture(edges.field, 2);
     encoder->setFragmentTexture(edges.tiles, 3);
+    encoder->setFragmentBytes(&edges.placement, sizeof edges.placement, 1);
     encoder->setFragmentSamplerState(sampler_, 0);
     if (draws == GlassDraws::Whole) {
         encoder->setRenderPipelineState(pipelines_.whole);

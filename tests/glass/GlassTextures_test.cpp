@@ -258,9 +258,9 @@ TEST_F(GlassTextures, MaskEdgeFieldIsMadeWithTheMaskForTheDrawableAndAgainWhenIt
     const LGMaskEdgeFieldTextures& edges = Access::shapeMaskEdgeField(*view);
     ASSERT_TRUE(edges);
     base::Size drawable = view->surfaceView()->drawableSize();
-    EXPECT_EQ(edges.field->width(), static_cast<std::size_t>(drawable.width))
-        << "one texel per drawable pixel, not per mask texel";
-    EXPECT_EQ(edges.field->height(), static_cast<std::size_t>(drawable.height));
+    EXPECT_EQ(edges.placement.drawableWidth, static_cast<int>(drawable.width))
+        << "made for the drawable, not for the mask";
+    EXPECT_EQ(edges.placement.drawableHeight, static_cast<int>(drawable.height));
     EXPECT_EQ(stats().maskEdgeFields, fields + 1);
 
     drawNow(*view);
@@ -276,8 +276,8 @@ TEST_F(GlassTextures, MaskEdgeFieldIsMadeWithTheMaskForTheDrawableAndAgainWhenIt
     EXPECT_EQ(stats().framesCommitted, frames + 1);
     EXPECT_EQ(stats().maskEdgeFields, fields + 2);
     ASSERT_TRUE(Access::shapeMaskEdgeField(*view));
-    EXPECT_EQ(Access::shapeMaskEdgeField(*view).field->width(),
-              static_cast<std::size_t>(drawable.width));
+    EXPECT_EQ(Access::shapeMaskEdgeField(*view).placement.drawableWidth,
+              static_cast<int>(drawable.width));
 
     view->setShapeMaskImage(nullptr);
     EXPECT_FALSE(Access::shapeMaskEdgeField(*view));
