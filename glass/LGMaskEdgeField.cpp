@@ -4,6 +4,8 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 #include "platform/gpu/Device.h"
 #include "platform/gpu/Texture.h"
@@ -326,29 +328,33 @@ class TexelField {
         }
     }
 
-    // Calls drawn(x, y) for the first texel with alpha of 2 or more (the glass may draw it) in
-    // each row of each edge tile, and edge(x, y, edge) for every texel with an edge, both in the
-    // mask's coordinates.
-    template <typename Drawn, typename Edge>
-    void forEach(const Drawn& drawn, const Edge& edge) const {
+    // Writes the field and tiles of `out` for plane rows j0...j1 - 1, the plane's inner texels
+    // being the field's: it covers the texels this plane was made for. Marks as drawn the tile of
+    // each texel with alpha of 2 or more (the glass may draw it), and the least distance found in
+    // each tile.
+    void write(LGMaskEdgeFieldPixels& out, long j0, long j1) const {
         // The margin's columns repeat the mask's border; they are not texels of their own.
         std::vector<std::uint64_t> inner(static_cast<std::size_t>(words_), 0);
         for (long i = kMargin; i < width_ - kMargin; ++i) {
             inner[static_cast<std::size_t>(i >> 6)] |= std::uint64_t{1} << (i & 63);
         }
-        for (long j = kMargin; j < height_ - kMargin; ++j) {
+        const auto fieldStride = static_cast<long>(out.fieldWidth) * 4;
+        const auto tileStride = static_cast<long>(out.tilesWide) * 4;
+        for (long j = std::max(j0, kMargin); j < std::min(j1, height_ - kMargin); ++j) {
+            Row row{&out.field[static_cast<std::size_t>((j - kMargin) * fieldStride)],
+                    &out.tiles[static_cast<std::size_t>((y0_ + j) / kTile * tileStride)]};
             for (long w = 0; w < words_; ++w) {
                 const std::uint64_t columns = inner[static_cast<std::size_t>(w)];
                 for (std::uint64_t bits = rowOf(drawn_, j)[w] & columns; bits != 0;) {
                     const long x = x0_ + w * 64 + std::countr_zero(bits);
-                    drawn(x, y0_ + j);
+                    row.tiles[x / kTile * 4 + 3] = 255;
                     const long end = (x / kTile + 1) * kTile - x0_ - w * 64;
                     bits = end >= 64 ? 0 : bits & ~((std::uint64_t{1} << end) - 1);
                 }
                 // Texels the glass discards, or with no texel below half in reach, have none.
                 const std::uint64_t open =
                     rowOf(searched_, j)[w] & rowOf(near_[kLGMaskEdgeReach], j)[w] & columns;
-                if (open != 0) searchWord(j, w, open, edge);
+                if (open != 0) searchWord(j, w, open, row);
             }
         }
     }
@@ -359,6 +365,12 @@ class TexelField {
     struct Step {
         long whole;  // texels passed on each axis
         float fraction;
+    };
+
+    // One plane row's texels in the field, from the first inner column, and its tiles' row.
+    struct Row {
+        std::uint8_t* field;
+        std::uint8_t* tiles;
     };
 
     // Bit i of the result is the high bit of byte i of v.
@@ -393,8 +405,7 @@ class TexelField {
 
     // The search for the texels `open` of word w of plane row j, all steps in order: a texel's
     // first hit is its least distance.
-    template <typename Edge>
-    void searchWord(long j, long w, std::uint64_t open, const Edge& edge) const {
+    void searchWord(long j, long w, std::uint64_t open, const Row& row) const {
         // No probe at a step nearer than a texel's nearest texel below half can hit: the axis
         // probe at step s reads a texel s away, the diagonal one texels at most s away. So the
         // word starts at the step its nearest texel can first reach.
@@ -424,9 +435,20 @@ class TexelField {
                     if (filteredBelowHalf(q, dx > 0, dy > 0, step)) hit |= mixed & -mixed;
                 }
             }
+            // Most texels with an edge lie where the mask is flat and keep the default direction.
+            const std::uint8_t flat[4] = {1, 0, 128, static_cast<std::uint8_t>(s)};
             for (std::uint64_t bits = hit; bits != 0; bits &= bits - 1) {
                 const long i = w * 64 + std::countr_zero(bits);
-                edge(x0_ + i, y0_ + j, found(static_cast<std::size_t>(j * stride_ + i), s));
+                const auto p = static_cast<std::size_t>(j * stride_ + i);
+                const std::uint8_t* a = &alpha_[p];
+                std::uint8_t* texel = row.field + (i - kMargin) * 4;
+                if (a[1] == a[-1] && a[stride_] == a[-stride_]) {
+                    std::memcpy(texel, flat, 4);
+                } else {
+                    encode(texel, found(p, s));
+                }
+                std::uint8_t& nearest = row.tiles[(x0_ + i) / kTile * 4 + 2];
+                if (nearest == 0 || s < nearest) nearest = static_cast<std::uint8_t>(s);
             }
             open &= ~hit;
         }
@@ -524,6 +546,33 @@ bool drawnBounds(const LGMaskPixels& mask, long& x0, long& y0, long& x1, long& y
 
 }  // namespace
 
+namespace {
+// Runs work(y0, y1) over drawable rows first...last - 1 in two bands, the second on a thread of its
+// own when there are enough rows to repay starting one. The bands meet on a tile boundary, so each
+// writes rows of the field and of the tiles that the other does not touch, and the result does
+// not depend on how the threads run. Without a thread, one band after the other.
+template <typename Work>
+void inTwoBands(std::size_t first, std::size_t last, const Work& work) {
+    constexpr std::size_t kFewestRowsForThreads = 4 * kLGMaskEdgeTileSize;
+    const std::size_t middle = (first + last) / 2 / kLGMaskEdgeTileSize * kLGMaskEdgeTileSize;
+    if (last - first < kFewestRowsForThreads || middle <= first) {
+        work(first, last);
+        return;
+    }
+    std::thread second;
+    try {
+        second = std::thread([&] { work(middle, last); });
+    } catch (const std::system_error&) {
+        work(first, middle);
+        work(middle, last);
+        return;
+    }
+    work(first, middle);
+    second.join();
+}
+
+}  // namespace
+
 LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size_t width,
                                              std::size_t height) {
     LGMaskEdgeFieldPixels out;
@@ -569,10 +618,11 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
         if (!drawnBounds(mask, x0, y0, x1, y1)) return out;
         cover(std::size_t(x0), std::size_t(y0), std::size_t(x1), std::size_t(y1));
         const TexelField texels(mask, x0, y0, x1, y1);
-        texels.forEach([&](long x, long y) { drawn(std::size_t(x), std::size_t(y)); },
-                       [&](long x, long y, const LGMaskEdge& found) {
-                           edge(std::size_t(x), std::size_t(y), found);
-                       });
+        // Plane row j is drawable row y0 - kMargin + j.
+        const long toPlane = TexelField::kMargin - y0;
+        inTwoBands(std::size_t(y0), std::size_t(y1) + 1, [&](std::size_t from, std::size_t to) {
+            texels.write(out, long(from) + toPlane, long(to) + toPlane);
+        });
         return out;
     }
 
@@ -606,19 +656,21 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
     cover(first[0], first[1], last[0], last[1]);
     const AlphaSampler sampler(mask.bgra, mask.width, mask.height, mask.bytesPerRow);
     const BelowHalfCounts belowHalf(sampler, mask.width, mask.height);
-    for (std::size_t y = first[1]; y <= last[1]; ++y) {
-        if (!rows[y]) continue;
-        const float v = centre(y, height);
-        for (std::size_t x = first[0]; x <= last[0]; ++x) {
-            if (!columns[x]) continue;
-            const float u = centre(x, width);
-            const float alpha = sampler.at(u, v);
-            if (alpha >= 0.005f) drawn(x, y);
-            const LGMaskEdge found =
-                search(sampler, belowHalf, mask.width, mask.height, u, v, alpha);
-            if (found.distance > 0) edge(x, y, found);
+    inTwoBands(first[1], last[1] + 1, [&](std::size_t from, std::size_t to) {
+        for (std::size_t y = from; y < to; ++y) {
+            if (!rows[y]) continue;
+            const float v = centre(y, height);
+            for (std::size_t x = first[0]; x <= last[0]; ++x) {
+                if (!columns[x]) continue;
+                const float u = centre(x, width);
+                const float alpha = sampler.at(u, v);
+                if (alpha >= 0.005f) drawn(x, y);
+                const LGMaskEdge found =
+                    search(sampler, belowHalf, mask.width, mask.height, u, v, alpha);
+                if (found.distance > 0) edge(x, y, found);
+            }
         }
-    }
+    });
     return out;
 }
 
