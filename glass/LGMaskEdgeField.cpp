@@ -3,9 +3,14 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <mutex>
 #include <system_error>
 #include <thread>
+
+#include <unistd.h>
 
 #include "platform/gpu/Device.h"
 #include "platform/gpu/Texture.h"
@@ -227,8 +232,8 @@ class TexelField {
     // the diagonals' second texel) and the dilations that bound it.
     static constexpr long kMargin = kLGMaskEdgeReach + 2;
 
-    // The texels from (x0, y0) to (x1, y1), inclusive, which must hold every texel with alpha of
-    // 2 or more.
+    // The planes for the texels from (x0, y0) to (x1, y1), inclusive, the ones whose edges write()
+    // gives; the margin reads the mask's own texels around them where it has any.
     TexelField(const LGMaskPixels& mask, long x0, long y0, long x1, long y1)
         : x0_(x0 - kMargin),
           y0_(y0 - kMargin),
@@ -328,11 +333,10 @@ class TexelField {
         }
     }
 
-    // Writes the field and tiles of `out` for plane rows j0...j1 - 1, the plane's inner texels
-    // being the field's: it covers the texels this plane was made for. Marks as drawn the tile of
-    // each texel with alpha of 2 or more (the glass may draw it), and the least distance found in
-    // each tile.
-    void write(LGMaskEdgeFieldPixels& out, long j0, long j1) const {
+    // Writes the field and tiles of `out` for the plane's texels, which the field must cover. Marks
+    // as drawn the tile of each texel with alpha of 2 or more (the glass may draw it), and the least
+    // distance found in each tile.
+    void write(LGMaskEdgeFieldPixels& out) const {
         // The margin's columns repeat the mask's border; they are not texels of their own.
         std::vector<std::uint64_t> inner(static_cast<std::size_t>(words_), 0);
         for (long i = kMargin; i < width_ - kMargin; ++i) {
@@ -340,8 +344,11 @@ class TexelField {
         }
         const auto fieldStride = static_cast<long>(out.fieldWidth) * 4;
         const auto tileStride = static_cast<long>(out.tilesWide) * 4;
-        for (long j = std::max(j0, kMargin); j < std::min(j1, height_ - kMargin); ++j) {
-            Row row{&out.field[static_cast<std::size_t>((j - kMargin) * fieldStride)],
+        const auto fieldX = static_cast<long>(out.fieldX);
+        const auto fieldY = static_cast<long>(out.fieldY);
+        for (long j = kMargin; j < height_ - kMargin; ++j) {
+            Row row{&out.field[static_cast<std::size_t>((y0_ + j - fieldY) * fieldStride +
+                                                        (x0_ + kMargin - fieldX) * 4)],
                     &out.tiles[static_cast<std::size_t>((y0_ + j) / kTile * tileStride)]};
             for (long w = 0; w < words_; ++w) {
                 const std::uint64_t columns = inner[static_cast<std::size_t>(w)];
@@ -547,28 +554,84 @@ bool drawnBounds(const LGMaskPixels& mask, long& x0, long& y0, long& x1, long& y
 }  // namespace
 
 namespace {
-// Runs work(y0, y1) over drawable rows first...last - 1 in two bands, the second on a thread of its
-// own when there are enough rows to repay starting one. The bands meet on a tile boundary, so each
-// writes rows of the field and of the tiles that the other does not touch, and the result does
-// not depend on how the threads run. Without a thread, one band after the other.
+// A thread kept for the second band of a search, so that an upload does not pay for starting one
+// (about as long as a plain mask upload takes). It sleeps while there is no work.
+class BandThread {
+  public:
+    // The process's band thread; nullptr when none could be started.
+    static BandThread* shared() {
+        static BandThread* const thread = [] {
+            auto made = std::make_unique<BandThread>();
+            try {
+                made->thread_ = std::thread([raw = made.get()] { raw->serve(); });
+            } catch (const std::system_error&) {
+                return static_cast<BandThread*>(nullptr);
+            }
+            // Never destroyed: a thread joined from a static destructor could outlive the code
+            // it runs, and the thread holds nothing that must be released.
+            return made.release();
+        }();
+        // A child forked without exec has the object but not the thread.
+        return thread && thread->owner_ == ::getpid() ? thread : nullptr;
+    }
+
+    // Runs work on the thread and returns at once; false, and nothing run, when the thread is
+    // busy with another caller's work.
+    bool start(const std::function<void()>& work) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (work_) return false;
+        work_ = work;
+        done_ = false;
+        wake_.notify_one();
+        return true;
+    }
+
+    // Returns when the work that start() took is done.
+    void wait() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        finished_.wait(lock, [&] { return done_; });
+        work_ = nullptr;
+    }
+
+  private:
+    void serve() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [&] { return work_ && !done_; });
+            const std::function<void()> work = work_;
+            lock.unlock();
+            work();
+            lock.lock();
+            done_ = true;
+            finished_.notify_all();
+        }
+    }
+
+    const pid_t owner_ = ::getpid();
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable finished_;
+    std::function<void()> work_;
+    bool done_ = true;
+    std::thread thread_;
+};
+
+// Runs work(y0, y1) over drawable rows first...last - 1 in two bands, the second on the band
+// thread when there are enough rows to repay handing it over. The bands meet on a tile boundary,
+// so each writes rows of the field and of the tiles that the other does not touch, and the result
+// does not depend on how the threads run. Without the thread, one band after the other.
 template <typename Work>
 void inTwoBands(std::size_t first, std::size_t last, const Work& work) {
     constexpr std::size_t kFewestRowsForThreads = 4 * kLGMaskEdgeTileSize;
     const std::size_t middle = (first + last) / 2 / kLGMaskEdgeTileSize * kLGMaskEdgeTileSize;
-    if (last - first < kFewestRowsForThreads || middle <= first) {
+    BandThread* thread = nullptr;
+    if (last - first >= kFewestRowsForThreads && middle > first) thread = BandThread::shared();
+    if (!thread || !thread->start([&] { work(middle, last); })) {
         work(first, last);
         return;
     }
-    std::thread second;
-    try {
-        second = std::thread([&] { work(middle, last); });
-    } catch (const std::system_error&) {
-        work(first, middle);
-        work(middle, last);
-        return;
-    }
     work(first, middle);
-    second.join();
+    thread->wait();
 }
 
 }  // namespace
@@ -617,11 +680,8 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
         long x0, y0, x1, y1;
         if (!drawnBounds(mask, x0, y0, x1, y1)) return out;
         cover(std::size_t(x0), std::size_t(y0), std::size_t(x1), std::size_t(y1));
-        const TexelField texels(mask, x0, y0, x1, y1);
-        // Plane row j is drawable row y0 - kMargin + j.
-        const long toPlane = TexelField::kMargin - y0;
         inTwoBands(std::size_t(y0), std::size_t(y1) + 1, [&](std::size_t from, std::size_t to) {
-            texels.write(out, long(from) + toPlane, long(to) + toPlane);
+            TexelField(mask, x0, long(from), x1, long(to) - 1).write(out);
         });
         return out;
     }

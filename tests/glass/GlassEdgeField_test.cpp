@@ -137,6 +137,45 @@ TEST(MaskEdgeField, AgreesWithTheSearchAcrossWordsAtTheBordersAndAtTheAlphaThres
     EXPECT_EQ(middle[0] | middle[1] | middle[2] | middle[3], 0);
 }
 
+TEST(MaskEdgeField, CoversOnlyWhereTheMaskIsDrawnAndAgreesAcrossItsBands) {
+    // A ring in the middle of a tall mask: the field is made in two bands of tile rows, the
+    // second on another thread, and it covers the drawn texels' bounds, not the drawable.
+    const BgraImage ring = makeRingMask(90, 220, 24, 40);
+    std::size_t x0 = ring.width, y0 = ring.height, x1 = 0, y1 = 0;
+    for (std::size_t y = 0; y < ring.height; ++y) {
+        for (std::size_t x = 0; x < ring.width; ++x) {
+            if (ring.at(x, y)[3] < 2) continue;
+            x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+        }
+    }
+    ASSERT_GT(y1 - y0, 64u) << "tall enough to be made in two bands";
+    const LGMaskEdgeFieldPixels field = LGMaskEdgeFieldCompute(pixelsOf(ring), 90, 220);
+    EXPECT_EQ(field.fieldX, x0);
+    EXPECT_EQ(field.fieldY, y0);
+    EXPECT_EQ(field.fieldWidth, x1 - x0 + 1);
+    EXPECT_EQ(field.fieldHeight, y1 - y0 + 1);
+    EXPECT_EQ(field.field.size(), field.fieldWidth * field.fieldHeight * 4);
+    const LGMaskEdgeFieldPlacement placement = field.placement();
+    EXPECT_EQ(placement.drawableWidth, 90);
+    EXPECT_EQ(placement.drawableHeight, 220);
+    EXPECT_EQ(placement.originX, static_cast<int>(x0));
+    EXPECT_EQ(placement.originY, static_cast<int>(y0));
+
+    // Every pixel, inside the field or not, as the search finds it; at one size and another.
+    expectAgreesWithSearch(ring, 90, 220, "tall ring");
+    expectAgreesWithSearch(ring, 97, 181, "tall ring");
+
+    // Made again, the field is the same to the byte: the bands do not depend on the threads.
+    for (int again = 0; again < 3; ++again) {
+        EXPECT_EQ(LGMaskEdgeFieldCompute(pixelsOf(ring), 90, 220).field, field.field);
+    }
+
+    // Nothing drawn: a single texel with no edge stands for the whole drawable.
+    const LGMaskEdgeFieldPixels blank = LGMaskEdgeFieldCompute(pixelsOf(BgraImage(40, 30)), 40, 30);
+    EXPECT_EQ(blank.fieldWidth * blank.fieldHeight, 1u);
+    EXPECT_EQ(LGMaskEdgeFieldDecode(blank.texel(20, 15)).distance, 0);
+}
+
 TEST(MaskEdgeField, EdgesReachTenTexelsAndNoFurther) {
     // An opaque band 30 texels wide: the middle column lies 15 texels from both sides, beyond the
     // search's reach; the columns 10 in from a side are the farthest that find it.
