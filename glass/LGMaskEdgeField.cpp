@@ -334,8 +334,8 @@ class TexelField {
     }
 
     // Writes the field and tiles of `out` for the plane's texels, which the field must cover. Marks
-    // as drawn the tile of each texel with alpha of 2 or more (the glass may draw it), and the least
-    // distance found in each tile.
+    // as drawn the tile of each texel with alpha of 2 or more (the glass may draw it), and the
+    // least distance found in each tile.
     void write(LGMaskEdgeFieldPixels& out) const {
         // The margin's columns repeat the mask's border; they are not texels of their own.
         std::vector<std::uint64_t> inner(static_cast<std::size_t>(words_), 0);
@@ -551,9 +551,6 @@ bool drawnBounds(const LGMaskPixels& mask, long& x0, long& y0, long& x1, long& y
     return x1 >= 0;
 }
 
-}  // namespace
-
-namespace {
 // A thread kept for the second band of a search, so that an upload does not pay for starting one
 // (about as long as a plain mask upload takes). It sleeps while there is no work.
 class BandThread {
@@ -586,11 +583,13 @@ class BandThread {
         return true;
     }
 
-    // Returns when the work that start() took is done.
-    void wait() {
+    // Returns when the work that start() took is done: true when it ran to its end, false when
+    // it threw (out of memory), and the caller must do it.
+    bool wait() {
         std::unique_lock<std::mutex> lock(mutex_);
         finished_.wait(lock, [&] { return done_; });
         work_ = nullptr;
+        return !failed_;
     }
 
   private:
@@ -600,8 +599,14 @@ class BandThread {
             wake_.wait(lock, [&] { return work_ && !done_; });
             const std::function<void()> work = work_;
             lock.unlock();
-            work();
+            bool failed = false;
+            try {
+                work();
+            } catch (...) {
+                failed = true;
+            }
             lock.lock();
+            failed_ = failed;
             done_ = true;
             finished_.notify_all();
         }
@@ -613,6 +618,7 @@ class BandThread {
     std::condition_variable finished_;
     std::function<void()> work_;
     bool done_ = true;
+    bool failed_ = false;
     std::thread thread_;
 };
 
@@ -630,8 +636,14 @@ void inTwoBands(std::size_t first, std::size_t last, const Work& work) {
         work(first, last);
         return;
     }
-    work(first, middle);
-    thread->wait();
+    try {
+        work(first, middle);
+    } catch (...) {
+        // The second band reads what the caller owns: it must end before the caller unwinds.
+        thread->wait();
+        throw;
+    }
+    if (!thread->wait()) work(middle, last);
 }
 
 }  // namespace

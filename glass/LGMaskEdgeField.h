@@ -88,7 +88,8 @@ struct LGMaskEdgeFieldPixels {
 };
 
 // The field of `mask` for a drawable of width x height pixels. Empty (no texels) when a size is
-// 0, the mask has no pixels or its rows are shorter than its width.
+// 0, the mask has no pixels or its rows are shorter than its width. A tall field is made in two
+// bands, one of them on a thread kept for it; the bytes are the same either way.
 LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size_t width,
                                              std::size_t height);
 

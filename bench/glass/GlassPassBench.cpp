@@ -337,7 +337,10 @@ int main() {
     std::printf("  after: with the edge field and tiles  %8.2f ms  (%.2fx before; target <= 2x)\n",
                 edgeMs, edgeMs / plainMs);
     std::printf("    of which the field computed         %8.2f ms\n", median(computeTimes));
-    std::printf("    of which its textures made, filled  %8.2f ms\n", median(textureTimes));
+    std::printf(
+        "    of which its textures made, filled  %8.2f ms  (field %zux%zu where the mask is "
+        "drawn)\n",
+        median(textureTimes), field.fieldWidth, field.fieldHeight);
     std::printf("  the field alone for a drawable one pixel wider than the mask  %8.2f ms\n",
                 median(otherSizeTimes));
 
