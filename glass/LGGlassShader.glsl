@@ -174,6 +174,7 @@ struct MaskEdgeInfo {
 MaskEdgeInfo maskEdgeAt(vec2 uv) {
     ivec2 size = edgePlacement.drawableSize;
     ivec2 at = clamp(ivec2(uv * vec2(size)), ivec2(0), size - 1) - edgePlacement.origin;
+    // Outside the field, what a field of the whole drawable would hold there: no edge.
     ivec2 fieldSize = textureSize(edgeField, 0);
     bool inField = all(greaterThanEqual(at, ivec2(0))) && all(lessThan(at, fieldSize));
     ivec2 texel = clamp(at, ivec2(0), fieldSize - 1);

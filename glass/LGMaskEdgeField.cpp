@@ -718,11 +718,17 @@ LGMaskEdgeFieldPixels LGMaskEdgeFieldCompute(const LGMaskPixels& mask, std::size
     std::size_t last[2] = {0, 0};
     for (std::size_t x = 0; x < width; ++x) {
         columns[x] = touches(centre(x, width), mask.width, x0, x1);
-        if (columns[x]) first[0] = std::min(first[0], x), last[0] = x;
+        if (columns[x]) {
+            first[0] = std::min(first[0], x);
+            last[0] = x;
+        }
     }
     for (std::size_t y = 0; y < height; ++y) {
         rows[y] = touches(centre(y, height), mask.height, y0, y1);
-        if (rows[y]) first[1] = std::min(first[1], y), last[1] = y;
+        if (rows[y]) {
+            first[1] = std::min(first[1], y);
+            last[1] = y;
+        }
     }
     if (first[0] > last[0] || first[1] > last[1]) return out;
     cover(first[0], first[1], last[0], last[1]);

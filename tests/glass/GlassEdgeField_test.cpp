@@ -145,7 +145,10 @@ TEST(MaskEdgeField, CoversOnlyWhereTheMaskIsDrawnAndAgreesAcrossItsBands) {
     for (std::size_t y = 0; y < ring.height; ++y) {
         for (std::size_t x = 0; x < ring.width; ++x) {
             if (ring.at(x, y)[3] < 2) continue;
-            x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+            x0 = std::min(x0, x);
+            y0 = std::min(y0, y);
+            x1 = std::max(x1, x);
+            y1 = std::max(y1, y);
         }
     }
     ASSERT_GT(y1 - y0, 64u) << "tall enough to be made in two bands";
