@@ -41,7 +41,9 @@ LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library&
 
 // Records the glass as the glass view draws it: the band draw, then the plain draw, which
 // together cover each pixel once and give the bytes of the one-draw `whole` pipeline. The
-// wallpaper, mask, edge field and edge tiles (textures 0-3), sampler 0 and the Uniforms record must
-// be bound already. `edgeTiles` is the mask's tile texture, or nullptr for rectangle glass.
+// wallpaper, mask, edge field and edge tiles (textures 0-3), sampler 0, the Uniforms record
+// (buffer 0) and the edge field's placement (buffer 1, LGMaskEdgeFieldPlacement; any for rectangle
+// glass) must be bound already. `edgeTiles` is the mask's tile texture, or nullptr for rectangle
+// glass.
 void LGGlassEncodeDraws(gpu::RenderCommandEncoder& encoder, const LGGlassPipelines& pipelines,
                         const gpu::Texture* edgeTiles);
