@@ -20,14 +20,14 @@ double LockScreenKeys::currentPage() const {
 }
 
 bool LockScreenKeys::run(const std::string& action, scene::Json params) {
-    const scene::ActionSpec* spec = actions_.find(action);
-    if (!spec) return false;
+    const scene::ActionSpec* entry = actions_.find(action);
+    if (!entry) return false;
     params["do"] = action;
     scene::Step step;
     step.action = action;
     step.params = std::move(params);
     std::string error;
-    if (!spec->run(step, error)) {
+    if (!entry->run(step, error)) {
         std::fprintf(stderr, "homescreen: key for \"%s\": %s\n", action.c_str(), error.c_str());
         return false;
     }

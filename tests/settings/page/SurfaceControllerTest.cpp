@@ -184,6 +184,14 @@ TEST_F(SurfacePageTest, StoredValuesShowAsTheyAreOrAsDefaultsWhenUnreadable) {
     EXPECT_EQ(valueLabel(kLGClockBezelWidthKey)->text(), "80.0");
     EXPECT_FLOAT_EQ(inRow<ui::Slider>(kLGClockBezelWidthKey)->value(), 50);
     EXPECT_EQ(valueLabel(kLGClockBlurKey)->text(), "3.0") << "a string is no number";
+    // Values no range holds: the slider stays inside its range, the label says what is stored.
+    LGPrefsSetValue(kLGClockGlassThicknessKey, base::PlistValue::real(std::nan("")));
+    LGPrefsSetValue(kLGClockRefractiveIndexKey, base::PlistValue::real(1e308));
+    showLockscreenPage();
+    const float thickness = inRow<ui::Slider>(kLGClockGlassThicknessKey)->value();
+    EXPECT_TRUE(thickness >= 0 && thickness <= 200) << thickness;
+    EXPECT_FLOAT_EQ(inRow<ui::Slider>(kLGClockRefractiveIndexKey)->value(), 5);
+    EXPECT_EQ(valueLabel(kLGClockGlassThicknessKey)->text(), "nan");
     const auto menu = inRow<ui::Button>(kLGClockTintOverrideModeKey);
     EXPECT_EQ(menu->configuration()->title, "浅色") << "no choice matches: the default's title";
     for (const auto& action : menu->menu()->flattenedActions()) {
