@@ -40,6 +40,7 @@ LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library&
     pipelines.whole = build("vertexShader", "fragmentShader");
     pipelines.bandRectangle = build("bandVertexShader", "bandRectangleFragmentShader");
     pipelines.bandMask = build("bandVertexShader", "bandMaskFragmentShader");
+    pipelines.sideRectangle = build("sideVertexShader", "sideRectangleFragmentShader", false);
     pipelines.plainRectangle = build("plainVertexShader", "plainRectangleFragmentShader", false);
     pipelines.plainMask = build("plainVertexShader", "plainFragmentShader");
     if (!pipelines) {
@@ -51,11 +52,16 @@ LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library&
 
 void LGGlassEncodeDraws(gpu::RenderCommandEncoder& encoder, const LGGlassPipelines& pipelines,
                         const gpu::Texture* edgeTiles) {
-    // Rectangle glass: eight band rectangles and three plain ones. Mask glass: every tile in each
-    // draw; the vertex stage collapses the tiles that belong to the other draw, or to neither.
+    // Rectangle glass: four corner squares, four sides and three plain rectangles. Mask glass:
+    // every tile in each draw; the vertex stage collapses the tiles that belong to the other draw,
+    // or to neither.
     const std::size_t tiles = edgeTiles ? edgeTiles->width() * edgeTiles->height() : 0;
     encoder.setRenderPipelineState(edgeTiles ? pipelines.bandMask : pipelines.bandRectangle);
-    encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, edgeTiles ? tiles * 6 : 48);
+    encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, edgeTiles ? tiles * 6 : 24);
+    if (!edgeTiles) {
+        encoder.setRenderPipelineState(pipelines.sideRectangle);
+        encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, 24);
+    }
     encoder.setRenderPipelineState(edgeTiles ? pipelines.plainMask : pipelines.plainRectangle);
     encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, edgeTiles ? tiles * 6 : 18);
 }

@@ -23,6 +23,10 @@ struct LGGlassPipelines {
     // bandVertexShader with the full computation of one mode: the pixels that need it.
     std::shared_ptr<gpu::RenderPipelineState> bandRectangle;
     std::shared_ptr<gpu::RenderPipelineState> bandMask;
+    // sideVertexShader with the computation along one straight side of rectangle glass. Those
+    // pixels are opaque, and like the plain ones drawn once onto the cleared drawable, so the
+    // pipeline does not blend.
+    std::shared_ptr<gpu::RenderPipelineState> sideRectangle;
     // plainVertexShader with a fragment stage that shows the wallpaper unbent. Rectangle glass's
     // plain pixels are opaque and drawn once onto the cleared drawable, so its pipeline does not
     // blend: the bytes are the same, the blending's reads and arithmetic are saved.
@@ -30,7 +34,7 @@ struct LGGlassPipelines {
     std::shared_ptr<gpu::RenderPipelineState> plainMask;
 
     explicit operator bool() const {
-        return whole && bandRectangle && bandMask && plainRectangle && plainMask;
+        return whole && bandRectangle && bandMask && sideRectangle && plainRectangle && plainMask;
     }
 };
 
@@ -39,8 +43,9 @@ struct LGGlassPipelines {
 LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library& library,
                                         std::string* reason);
 
-// Records the glass as the glass view draws it: the band draw, then the plain draw, which
-// together cover each pixel once and give the bytes of the one-draw `whole` pipeline. The
+// Records the glass as the glass view draws it: the band draw, for rectangle glass the side draw,
+// then the plain draw, which together cover each pixel once and give the bytes of the one-draw
+// `whole` pipeline. The
 // wallpaper, mask, edge field and edge tiles (textures 0-3), sampler 0, the Uniforms record
 // (buffer 0) and the edge field's placement (buffer 1, LGMaskEdgeFieldPlacement; any for rectangle
 // glass) must be bound already. `edgeTiles` is the mask's tile texture, or nullptr for rectangle

@@ -3,12 +3,13 @@
 // the rim.
 //
 // The whole drawable can be drawn in one draw (vertexShader with fragmentShader, six vertices).
-// The glass view draws it in two that give the same bytes for less work: bandVertexShader places
-// the parts that need the full computation (the bezel band of rectangle glass, the tiles of mask
-// glass that hold an edge) for fragmentShader, and plainVertexShader places the rest, where the
-// glass shows the wallpaper unbent and unlit, for plainFragmentShader. Every pixel falls in
-// exactly one of the two. GPUs that run both sides of a branch for a group of pixels, as
-// software rasterisers do, only save work that way.
+// The glass view draws it in parts that give the same bytes for less work: bandVertexShader
+// places the parts that need the full computation (the corners of rectangle glass, the tiles of
+// mask glass that hold an edge), sideVertexShader the bezel along the four straight sides of
+// rectangle glass, where the outline is one side and the glass is opaque, and plainVertexShader
+// the rest, where the glass shows the wallpaper unbent and unlit. Every pixel falls in exactly
+// one part. GPUs that run both sides of a branch for a group of pixels, as software rasterisers
+// do, only save work that way.
 //
 // Everything is 32-bit float. px are drawable pixels from the glass's top-left corner.
 
@@ -208,9 +209,9 @@ bool beyondCorner(vec2 px) {
     return inCorner && length(vec2(cx, cy)) > R + 1.0;
 }
 
-// Steps 10-11: the wallpaper coordinate behind px moved by dispPx, oriented and clamped.
-vec2 wallpaperUV(vec2 px, vec2 dispPx) {
-    vec2 screenPx = u.cardOrigin + px + dispPx;
+// Steps 10-11 before the clamp: the wallpaper coordinate of screen pixel screenPx, oriented. It
+// is affine in screenPx, so a vertex stage may compute it for the fragments to interpolate.
+vec2 orientedWallpaperUV(vec2 screenPx) {
     vec2 uv = (screenPx - u.wallpaperOrigin) / u.wallpaperResolution;
     // Every orientation code other than 2, 3 and 4 leaves uv as it is.
     float o = roundHalfAwayFromZero(u.samplingOrientation);
@@ -221,75 +222,27 @@ vec2 wallpaperUV(vec2 px, vec2 dispPx) {
     } else if (o == 4.0) {
         uv = vec2(uv.y, 1.0 - uv.x);
     }
-    return clamp(uv, 0.0, 1.0);
+    return uv;
+}
+
+// Steps 10-11: the wallpaper coordinate behind px moved by dispPx, oriented and clamped.
+vec2 wallpaperUV(vec2 px, vec2 dispPx) {
+    return clamp(orientedWallpaperUV(u.cardOrigin + px + dispPx), 0.0, 1.0);
 }
 
 // ---- The glass at one pixel ------------------------------------------------------------------
 
-// The colour of the glass at localUV, for a pixel the fragment stage keeps: within a pixel of
-// the rounded corners and, with a mask, of mask alpha `maskAlpha` of at least 0.01 (steps 4 and
-// 8.2 discard the others, which only a fragment entry can do); `peak` is bezelPeak(). Each entry
-// passes useMask as a constant where it knows it, so that the compiler drops the other mode's
-// work: a GPU that runs both sides of a branch would do it all otherwise. Work that cannot change
-// a pixel is left out: the dispersion reads only run where there is a displacement, and the LCh
-// lift only where the highlight has a weight. Every shortcut gives the bytes the full computation
-// gives.
-vec4 shadeGlass(vec2 localUV, bool useMask, float maskAlpha, float peak) {
-    // Step 1: inputs.
-    vec2 px = localUV * u.resolution;
-    float W = u.resolution.x;
-    float H = u.resolution.y;
-    float R = u.radius;
+// Steps 9-19: the colour of the glass at px once its outline is known: the outward direction,
+// the distance to the outline (bezel pixels for rectangle glass), the bezel ratio, the opacity at
+// the edge, and for mask glass the edge band. Each caller passes useMask, and what else it knows,
+// as constants, so that the compiler drops the work they decide: a GPU that runs both sides of a
+// branch would do it all otherwise. Work that cannot change a pixel is left out: the dispersion
+// reads only run where there is a displacement, and the LCh lift only where the highlight has a
+// weight. Every shortcut gives the bytes the full computation gives.
+vec4 shadeAtOutline(vec2 px, vec2 dir, float distFromSide, float bezelRatio, float edgeOpacity,
+                    float edgeBand, bool inCorner, bool useMask, float peak) {
     float bezel = u.bezelWidth;
     float eta = 1.0 / u.refractiveIndex;
-
-    // Steps 2-3: region. Left is tested before right and top before bottom, which decides a
-    // glass narrower than 2R.
-    bool inLeft = px.x < R;
-    bool inRight = px.x > W - R;
-    bool inTop = px.y < R;
-    bool inBottom = px.y > H - R;
-    bool inCorner = (inLeft || inRight) && (inTop || inBottom);
-    float cx = inLeft ? px.x - R : (inRight ? px.x - (W - R) : 0.0);
-    float cy = inTop ? px.y - R : (inBottom ? px.y - (H - R) : 0.0);
-    float d = length(vec2(cx, cy));
-
-    // Step 4 is the caller's.
-
-    // Step 5: distance to the outline and outward direction. A left/right tie goes right, a
-    // top/bottom tie goes bottom, and a tie between a horizontal and a vertical side gives an
-    // unnormalised diagonal.
-    float distFromSide;
-    vec2 dir;
-    if (inCorner) {
-        distFromSide = max(0.0, R - d);
-        dir = d > 0.001 ? normalize(vec2(cx, cy)) : vec2(0.0);
-    } else {
-        float dL = px.x;
-        float dR = W - px.x;
-        float dT = px.y;
-        float dB = H - px.y;
-        float dMin = min(min(dL, dR), min(dT, dB));
-        distFromSide = dMin;
-        dir.x = (dL < dR && dL == dMin) ? -1.0 : ((dR <= dL && dR == dMin) ? 1.0 : 0.0);
-        dir.y = (dT < dB && dT == dMin) ? -1.0 : ((dB <= dT && dB == dMin) ? 1.0 : 0.0);
-    }
-
-    // Steps 6-7: a one-pixel soft edge on the rounded corners.
-    float edgeOpacity = inCorner ? clamp(1.0 - max(0.0, d - R), 0.0, 1.0) : 1.0;
-    float bezelRatio = clamp(distFromSide / bezel, 0.0, 1.0);
-    float edgeBand = 1.0;
-
-    // Step 8: a shape mask replaces the rectangle's geometry.
-    if (useMask) {
-        MaskEdgeInfo info = maskEdgeAt(localUV);
-        dir = info.dir;
-        float edgeRadius = max(1.0, bezel * 0.35);
-        edgeBand = clamp(1.0 - info.distance / edgeRadius, 0.0, 1.0);
-        edgeOpacity = maskAlpha;
-        bezelRatio = clamp(info.distance / edgeRadius, 0.0, 1.0);
-        distFromSide = bezel * bezelRatio;
-    }
 
     // Step 9: displacement; the wallpaper is sampled from further inside near the edge.
     bool apply = useMask ? (edgeBand > 0.001) : (distFromSide < bezel);
@@ -344,6 +297,69 @@ vec4 shadeGlass(vec2 localUV, bool useMask, float maskAlpha, float peak) {
     return vec4(base.rgb, edgeOpacity);
 }
 
+// The colour of the glass at localUV, for a pixel the fragment stage keeps: within a pixel of
+// the rounded corners and, with a mask, of mask alpha `maskAlpha` of at least 0.01 (steps 4 and
+// 8.2 discard the others, which only a fragment entry can do); `peak` is bezelPeak().
+vec4 shadeGlass(vec2 localUV, bool useMask, float maskAlpha, float peak) {
+    // Step 1: inputs.
+    vec2 px = localUV * u.resolution;
+    float W = u.resolution.x;
+    float H = u.resolution.y;
+    float R = u.radius;
+    float bezel = u.bezelWidth;
+
+    // Steps 2-3: region. Left is tested before right and top before bottom, which decides a
+    // glass narrower than 2R.
+    bool inLeft = px.x < R;
+    bool inRight = px.x > W - R;
+    bool inTop = px.y < R;
+    bool inBottom = px.y > H - R;
+    bool inCorner = (inLeft || inRight) && (inTop || inBottom);
+    float cx = inLeft ? px.x - R : (inRight ? px.x - (W - R) : 0.0);
+    float cy = inTop ? px.y - R : (inBottom ? px.y - (H - R) : 0.0);
+    float d = length(vec2(cx, cy));
+
+    // Step 4 is the caller's.
+
+    // Step 5: distance to the outline and outward direction. A left/right tie goes right, a
+    // top/bottom tie goes bottom, and a tie between a horizontal and a vertical side gives an
+    // unnormalised diagonal.
+    float distFromSide;
+    vec2 dir;
+    if (inCorner) {
+        distFromSide = max(0.0, R - d);
+        dir = d > 0.001 ? normalize(vec2(cx, cy)) : vec2(0.0);
+    } else {
+        float dL = px.x;
+        float dR = W - px.x;
+        float dT = px.y;
+        float dB = H - px.y;
+        float dMin = min(min(dL, dR), min(dT, dB));
+        distFromSide = dMin;
+        dir.x = (dL < dR && dL == dMin) ? -1.0 : ((dR <= dL && dR == dMin) ? 1.0 : 0.0);
+        dir.y = (dT < dB && dT == dMin) ? -1.0 : ((dB <= dT && dB == dMin) ? 1.0 : 0.0);
+    }
+
+    // Steps 6-7: a one-pixel soft edge on the rounded corners.
+    float edgeOpacity = inCorner ? clamp(1.0 - max(0.0, d - R), 0.0, 1.0) : 1.0;
+    float bezelRatio = clamp(distFromSide / bezel, 0.0, 1.0);
+    float edgeBand = 1.0;
+
+    // Step 8: a shape mask replaces the rectangle's geometry.
+    if (useMask) {
+        MaskEdgeInfo info = maskEdgeAt(localUV);
+        dir = info.dir;
+        float edgeRadius = max(1.0, bezel * 0.35);
+        edgeBand = clamp(1.0 - info.distance / edgeRadius, 0.0, 1.0);
+        edgeOpacity = maskAlpha;
+        bezelRatio = clamp(info.distance / edgeRadius, 0.0, 1.0);
+        distFromSide = bezel * bezelRatio;
+    }
+
+    return shadeAtOutline(px, dir, distFromSide, bezelRatio, edgeOpacity, edgeBand, inCorner,
+                          useMask, peak);
+}
+
 // ---- Where the draws go --------------------------------------------------------------------
 
 // Corner `corner` (0..5, two triangles) of the rectangle lo..hi in localUV. A rectangle that is
@@ -358,10 +374,13 @@ vec4 clipPosition(vec2 uv) {
 
 // Rectangle glass is split along two insets (in localUV): pixels at least `side` from every side
 // are outside the bezel and the two-pixel rim, and of those, pixels at least `corner` from two
-// adjacent sides are outside the corners too, each with a pixel to spare. Those pixels are plain.
-// Both are negative when the glass has no such interior.
+// adjacent sides are outside the corners too. Those pixels are plain. The side inset lies a
+// sixteenth of a pixel beyond the bezel, so that a glass whose bezel is a whole number of pixels
+// leaves whole rows and columns to the plain draw: a rasteriser shades blocks of pixels, and a row
+// split between two draws is shaded by both. The corner inset keeps a pixel to spare. Both are
+// negative when the glass has no such interior.
 void rectangleInsets(out vec2 side, out vec2 corner) {
-    float s = max(u.bezelWidth, 2.0) + 1.0;
+    float s = max(u.bezelWidth, 2.0) + 0.0625;
     float c = max(s, u.radius + 1.0);
     side = vec2(s) / u.resolution;
     corner = vec2(c) / u.resolution;
@@ -371,42 +390,44 @@ void rectangleInsets(out vec2 side, out vec2 corner) {
     }
 }
 
-// Band rectangle i (0..7) of rectangle glass: the strips along the four sides, then the four
-// corner squares inside them; the whole glass as rectangle 0 when there is no interior.
+// Band rectangle i (0..3) of rectangle glass: the four corner squares, `corner` on a side; the
+// whole glass as rectangle 0 when there is no interior.
 void bandRectangle(int i, out vec2 lo, out vec2 hi, out bool drawn) {
     vec2 side, corner;
     rectangleInsets(side, corner);
-    vec2 farSide = 1.0 - side;
     vec2 farCorner = 1.0 - corner;
-    drawn = i < 8;
+    drawn = i < 4;
     if (side.x < 0.0) {
         lo = vec2(0.0);
         hi = vec2(1.0);
         drawn = i == 0;
-    } else if (i == 0) {
-        lo = vec2(0.0);
-        hi = vec2(1.0, side.y);
-    } else if (i == 1) {
-        lo = vec2(0.0, farSide.y);
-        hi = vec2(1.0);
-    } else if (i == 2) {
-        lo = vec2(0.0, side.y);
-        hi = vec2(side.x, farSide.y);
-    } else if (i == 3) {
-        lo = vec2(farSide.x, side.y);
-        hi = vec2(1.0, farSide.y);
-    } else if (i == 4) {
-        lo = side;
-        hi = corner;
-    } else if (i == 5) {
-        lo = vec2(farCorner.x, side.y);
-        hi = vec2(farSide.x, corner.y);
-    } else if (i == 6) {
-        lo = vec2(side.x, farCorner.y);
-        hi = vec2(corner.x, farSide.y);
     } else {
-        lo = farCorner;
-        hi = farSide;
+        bvec2 far = bvec2((i & 1) != 0, (i & 2) != 0);
+        lo = mix(vec2(0.0), farCorner, far);
+        hi = mix(corner, vec2(1.0), far);
+    }
+}
+
+// Side rectangle i (0..3) of rectangle glass: the bezel along the top, bottom, left and right
+// sides between the corner squares. None when there is no interior.
+void sideRectangle(int i, out vec2 lo, out vec2 hi, out bool drawn) {
+    vec2 side, corner;
+    rectangleInsets(side, corner);
+    vec2 farSide = 1.0 - side;
+    vec2 farCorner = 1.0 - corner;
+    drawn = i < 4 && side.x >= 0.0;
+    if (i == 0) {
+        lo = vec2(corner.x, 0.0);
+        hi = vec2(farCorner.x, side.y);
+    } else if (i == 1) {
+        lo = vec2(corner.x, farSide.y);
+        hi = vec2(farCorner.x, 1.0);
+    } else if (i == 2) {
+        lo = vec2(0.0, corner.y);
+        hi = vec2(side.x, farCorner.y);
+    } else {
+        lo = vec2(farSide.x, corner.y);
+        hi = vec2(1.0, farCorner.y);
     }
 }
 
@@ -465,7 +486,7 @@ void vertexShader() {
 out vec2 localUV;
 flat out float peak;
 
-// Rectangle glass: 48 vertices, the band rectangles. Mask glass: six per edge tile.
+// Rectangle glass: 24 vertices, the band rectangles. Mask glass: six per edge tile.
 void bandVertexShader() {
     vec2 lo, hi;
     bool drawn, band;
@@ -480,10 +501,28 @@ void bandVertexShader() {
     peak = bezelPeak();
 }
 
+#pragma stage vertex sideVertexShader
+
+out vec2 localUV;
+flat out float peak;
+flat out int side;  // 0 top, 1 bottom, 2 left, 3 right
+
+// Rectangle glass only: 24 vertices, the side rectangles.
+void sideVertexShader() {
+    vec2 lo, hi;
+    bool drawn;
+    side = gl_VertexID / 6;
+    sideRectangle(side, lo, hi, drawn);
+    localUV = rectangleCorner(lo, hi, gl_VertexID % 6, drawn);
+    gl_Position = clipPosition(localUV);
+    peak = bezelPeak();
+}
+
 #pragma stage vertex plainVertexShader
 
 out vec2 localUV;
 flat out float peak;
+out vec2 wallUV;  // orientedWallpaperUV() of the pixel, unclamped
 
 // Rectangle glass: 18 vertices, the plain rectangles. Mask glass: six per edge tile.
 void plainVertexShader() {
@@ -498,6 +537,7 @@ void plainVertexShader() {
     localUV = rectangleCorner(lo, hi, gl_VertexID % 6, drawn);
     gl_Position = clipPosition(localUV);
     peak = 0.0;  // the plain pixels are not displaced
+    wallUV = orientedWallpaperUV(u.cardOrigin + localUV * u.resolution);
 }
 
 #pragma stage fragment fragmentShader
@@ -541,6 +581,38 @@ void bandRectangleFragmentShader() {
     fragColor = shadeGlass(localUV, false, 1.0, peak);
 }
 
+#pragma stage fragment sideRectangleFragmentShader
+#pragma texture 0 blurredTex sampler 0
+#pragma texture 1 maskTex sampler 0
+#pragma texture 2 edgeField
+#pragma texture 3 edgeTiles
+#pragma buffer 0 Uniforms
+#pragma buffer 1 EdgeFieldPlacement
+
+in vec2 localUV;
+flat in float peak;
+flat in int side;
+out vec4 fragColor;
+
+// The pixels sideVertexShader places lie a pixel clear of the corners, nearer to their own side
+// than to any other: shadeGlass would find that side as the outline, an opaque edge and no
+// corner. This entry passes what it would find, computed as it computes it, and the glass is
+// opaque there: drawn onto the cleared drawable without blending, it gives the bytes blending
+// would.
+void sideRectangleFragmentShader() {
+    vec2 px = localUV * u.resolution;
+    float distFromSide = side == 0 ? px.y
+                         : side == 1 ? u.resolution.y - px.y
+                         : side == 2 ? px.x
+                                     : u.resolution.x - px.x;
+    vec2 dir = side == 0 ? vec2(0.0, -1.0)
+               : side == 1 ? vec2(0.0, 1.0)
+               : side == 2 ? vec2(-1.0, 0.0)
+                           : vec2(1.0, 0.0);
+    float bezelRatio = clamp(distFromSide / u.bezelWidth, 0.0, 1.0);
+    fragColor = shadeAtOutline(px, dir, distFromSide, bezelRatio, 1.0, 1.0, false, false, peak);
+}
+
 #pragma stage fragment bandMaskFragmentShader
 #pragma texture 0 blurredTex sampler 0
 #pragma texture 1 maskTex sampler 0
@@ -570,15 +642,18 @@ void bandMaskFragmentShader() {
 
 in vec2 localUV;
 flat in float peak;
+in vec2 wallUV;
 out vec4 fragColor;
 
 // The pixels plainVertexShader places: neither displaced nor lit, so the glass is the wallpaper
-// behind them at the shape's coverage, exactly what fragmentShader computes for them.
+// behind them at the shape's coverage, exactly what fragmentShader computes for them. The
+// wallpaper coordinate is interpolated unclamped: the sampler clamps to the edge, and a linear
+// read beyond the last texel centre reads that texel, as the clamped coordinate would.
 void plainFragmentShader() {
     vec2 px = localUV * u.resolution;
     float alpha = u.hasShapeMask > 0.5 ? texture(maskTex, localUV).a : 1.0;
     if (alpha < 0.01 || beyondCorner(px)) discard;
-    fragColor = vec4(texture(blurredTex, wallpaperUV(px, vec2(0.0))).rgb, alpha);
+    fragColor = vec4(texture(blurredTex, wallUV).rgb, alpha);
 }
 
 #pragma stage fragment plainRectangleFragmentShader
@@ -591,12 +666,13 @@ void plainFragmentShader() {
 
 in vec2 localUV;
 flat in float peak;
+in vec2 wallUV;
 out vec4 fragColor;
 
 // The plain rectangles of rectangle glass lie a pixel clear of the rounded corners, so every
 // pixel is the wallpaper behind it, opaque: drawn onto the cleared drawable without blending,
-// it gives the bytes blending would.
+// it gives the bytes blending would. As plainFragmentShader, it reads at the interpolated
+// coordinate.
 void plainRectangleFragmentShader() {
-    vec2 px = localUV * u.resolution;
-    fragColor = vec4(texture(blurredTex, wallpaperUV(px, vec2(0.0))).rgb, 1.0);
+    fragColor = vec4(texture(blurredTex, wallUV).rgb, 1.0);
 }
