@@ -41,6 +41,8 @@ LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library&
     pipelines.bandRectangle = build("bandVertexShader", "bandRectangleFragmentShader");
     pipelines.bandMask = build("bandVertexShader", "bandMaskFragmentShader");
     pipelines.sideRectangle = build("sideVertexShader", "sideRectangleFragmentShader", false);
+    pipelines.faintSideRectangle =
+        build("sideVertexShader", "faintSideRectangleFragmentShader", false);
     pipelines.plainRectangle = build("plainVertexShader", "plainRectangleFragmentShader", false);
     pipelines.plainMask = build("plainVertexShader", "plainFragmentShader");
     if (!pipelines) {
@@ -52,7 +54,7 @@ LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library&
 
 void LGGlassEncodeDraws(gpu::RenderCommandEncoder& encoder, const LGGlassPipelines& pipelines,
                         const gpu::Texture* edgeTiles) {
-    // Rectangle glass: four corner squares, four sides and three plain rectangles. Mask glass:
+    // Rectangle glass: four corner squares, four sides in two parts and three plain rectangles. Mask glass:
     // every tile in each draw; the vertex stage collapses the tiles that belong to the other draw,
     // or to neither.
     const std::size_t tiles = edgeTiles ? edgeTiles->width() * edgeTiles->height() : 0;
@@ -61,6 +63,8 @@ void LGGlassEncodeDraws(gpu::RenderCommandEncoder& encoder, const LGGlassPipelin
     if (!edgeTiles) {
         encoder.setRenderPipelineState(pipelines.sideRectangle);
         encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, 24);
+        encoder.setRenderPipelineState(pipelines.faintSideRectangle);
+        encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 24, 24);
     }
     encoder.setRenderPipelineState(edgeTiles ? pipelines.plainMask : pipelines.plainRectangle);
     encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, edgeTiles ? tiles * 6 : 18);

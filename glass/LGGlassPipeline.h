@@ -27,6 +27,8 @@ struct LGGlassPipelines {
     // pixels are opaque, and like the plain ones drawn once onto the cleared drawable, so the
     // pipeline does not blend.
     std::shared_ptr<gpu::RenderPipelineState> sideRectangle;
+    // The same beyond the depth where the highlight is too faint to apply.
+    std::shared_ptr<gpu::RenderPipelineState> faintSideRectangle;
     // plainVertexShader with a fragment stage that shows the wallpaper unbent. Rectangle glass's
     // plain pixels are opaque and drawn once onto the cleared drawable, so its pipeline does not
     // blend: the bytes are the same, the blending's reads and arithmetic are saved.
@@ -34,7 +36,8 @@ struct LGGlassPipelines {
     std::shared_ptr<gpu::RenderPipelineState> plainMask;
 
     explicit operator bool() const {
-        return whole && bandRectangle && bandMask && sideRectangle && plainRectangle && plainMask;
+        return whole && bandRectangle && bandMask && sideRectangle &&
+               faintSideRectangle && plainRectangle && plainMask;
     }
 };
 

@@ -236,15 +236,22 @@ vec2 wallpaperUV(vec2 px, vec2 dispPx) {
 
 // ---- The glass at one pixel ------------------------------------------------------------------
 
+// The strongest highlight of rectangle glass that is not applied. At 0.02 the LCh lift moves no
+// channel of any colour by more than a third of a level, so leaving it out changes a byte by at
+// most one, and only where the exact value lies next to a rounding boundary; the inner part of
+// the bezel, where the highlight is that faint, then needs no LCh round trip at all.
+const float kFaintHighlight = 0.02;
+
 // Steps 9-19: the colour of the glass at px once its outline is known: the outward direction,
 // the distance to the outline (bezel pixels for rectangle glass), the bezel ratio, the opacity at
 // the edge, and for mask glass the edge band. Each caller passes useMask, and what else it knows,
 // as constants, so that the compiler drops the work they decide: a GPU that runs both sides of a
 // branch would do it all otherwise. Work that cannot change a pixel is left out: the dispersion
 // reads only run where there is a displacement, and the LCh lift only where the highlight has a
-// weight. Every shortcut gives the bytes the full computation gives.
+// weight and, for rectangle glass, is stronger than kFaintHighlight. `faint` says that the caller
+// knows it is not.
 vec4 shadeAtOutline(vec2 px, vec2 dir, float distFromSide, float bezelRatio, float edgeOpacity,
-                    float edgeBand, bool inCorner, bool useMask, float peak) {
+                    float edgeBand, bool inCorner, bool useMask, float peak, bool faint) {
     float bezel = u.bezelWidth;
     float eta = 1.0 / u.refractiveIndex;
 
@@ -291,7 +298,7 @@ vec4 shadeAtOutline(vec2 px, vec2 dir, float distFromSide, float bezelRatio, flo
 
     // Step 18: lift lightness and cut chroma in LCh. With no weight the mix returns base.
     float weight = clamp(highlight * (useMask ? 0.48 : 0.70), 0.0, 1.0);
-    if (weight > 0.0) {
+    if (weight > 0.0 && !faint && (useMask || highlight > kFaintHighlight)) {
         vec3 shaped = liftInLch(clamp(base.rgb, 0.0, 1.0), highlight * (useMask ? 18.0 : 36.0),
                                 highlight * (useMask ? 4.0 : 9.0));
         base.rgb = mix(base.rgb, shaped, weight);
@@ -361,7 +368,25 @@ vec4 shadeGlass(vec2 localUV, bool useMask, float maskAlpha, float peak) {
     }
 
     return shadeAtOutline(px, dir, distFromSide, bezelRatio, edgeOpacity, edgeBand, inCorner,
-                          useMask, peak);
+                          useMask, peak, false);
+}
+
+// The glass at localUV on side rectangle `side` (0 top, 1 bottom, 2 left, 3 right; see
+// sideRectangle()). Those pixels lie a pixel clear of the corners, nearer to their own side than
+// to any other: shadeGlass would find that side as the outline, an opaque edge and no corner.
+// This passes what it would find, computed as it computes it.
+vec4 shadeSide(vec2 localUV, int side, float peak, bool faint) {
+    vec2 px = localUV * u.resolution;
+    float distFromSide = side == 0 ? px.y
+                         : side == 1 ? u.resolution.y - px.y
+                         : side == 2 ? px.x
+                                     : u.resolution.x - px.x;
+    vec2 dir = side == 0 ? vec2(0.0, -1.0)
+               : side == 1 ? vec2(0.0, 1.0)
+               : side == 2 ? vec2(-1.0, 0.0)
+                           : vec2(1.0, 0.0);
+    float bezelRatio = clamp(distFromSide / u.bezelWidth, 0.0, 1.0);
+    return shadeAtOutline(px, dir, distFromSide, bezelRatio, 1.0, 1.0, false, false, peak, faint);
 }
 
 // ---- Where the draws go --------------------------------------------------------------------
@@ -412,26 +437,38 @@ void bandRectangle(int i, out vec2 lo, out vec2 hi, out bool drawn) {
     }
 }
 
-// Side rectangle i (0..3) of rectangle glass: the bezel along the top, bottom, left and right
-// sides between the corner squares. None when there is no interior.
+// How far into the bezel of a straight side the highlight is faint (kFaintHighlight): there
+// it is the Fresnel term alone, 0.34 (1 - ratio)^2.2, and the two-pixel rim has ended. A
+// sixteenth of a pixel to spare covers the rounding of pow.
+float faintDepth() {
+    float ratio = 1.0 - pow(kFaintHighlight / 0.34, 1.0 / 2.2);
+    return max(u.bezelWidth * ratio, 2.0) + 0.0625;
+}
+
+// Side rectangle i (0..7) of rectangle glass: the bezel along the top, bottom, left and right
+// sides between the corner squares, out to faintDepth() for i 0..3 and beyond it for i 4..7.
+// None when there is no interior.
 void sideRectangle(int i, out vec2 lo, out vec2 hi, out bool drawn) {
     vec2 side, corner;
     rectangleInsets(side, corner);
-    vec2 farSide = 1.0 - side;
+    vec2 faint = min(vec2(faintDepth()) / u.resolution, side);
+    vec2 from = i < 4 ? vec2(0.0) : faint;
+    vec2 to = i < 4 ? faint : side;
     vec2 farCorner = 1.0 - corner;
-    drawn = i < 4 && side.x >= 0.0;
-    if (i == 0) {
-        lo = vec2(corner.x, 0.0);
-        hi = vec2(farCorner.x, side.y);
-    } else if (i == 1) {
-        lo = vec2(corner.x, farSide.y);
-        hi = vec2(farCorner.x, 1.0);
-    } else if (i == 2) {
-        lo = vec2(0.0, corner.y);
-        hi = vec2(side.x, farCorner.y);
+    drawn = i < 8 && side.x >= 0.0;
+    int which = i % 4;
+    if (which == 0) {
+        lo = vec2(corner.x, from.y);
+        hi = vec2(farCorner.x, to.y);
+    } else if (which == 1) {
+        lo = vec2(corner.x, 1.0 - to.y);
+        hi = vec2(farCorner.x, 1.0 - from.y);
+    } else if (which == 2) {
+        lo = vec2(from.x, corner.y);
+        hi = vec2(to.x, farCorner.y);
     } else {
-        lo = vec2(farSide.x, corner.y);
-        hi = vec2(1.0, farCorner.y);
+        lo = vec2(1.0 - to.x, corner.y);
+        hi = vec2(1.0 - from.x, farCorner.y);
     }
 }
 
@@ -511,12 +548,13 @@ out vec2 localUV;
 flat out float peak;
 flat out int side;  // 0 top, 1 bottom, 2 left, 3 right
 
-// Rectangle glass only: 24 vertices, the side rectangles.
+// Rectangle glass only: 48 vertices, the side rectangles; the first 24 for the bezel where the
+// highlight shows, the others for its faint part.
 void sideVertexShader() {
     vec2 lo, hi;
     bool drawn;
-    side = gl_VertexID / 6;
-    sideRectangle(side, lo, hi, drawn);
+    sideRectangle(gl_VertexID / 6, lo, hi, drawn);
+    side = gl_VertexID / 6 % 4;
     localUV = rectangleCorner(lo, hi, gl_VertexID % 6, drawn);
     gl_Position = clipPosition(localUV);
     peak = bezelPeak();
@@ -598,23 +636,28 @@ flat in float peak;
 flat in int side;
 out vec4 fragColor;
 
-// The pixels sideVertexShader places lie a pixel clear of the corners, nearer to their own side
-// than to any other: shadeGlass would find that side as the outline, an opaque edge and no
-// corner. This entry passes what it would find, computed as it computes it, and the glass is
-// opaque there: drawn onto the cleared drawable without blending, it gives the bytes blending
-// would.
+// The side rectangles out to faintDepth(). The glass is opaque there: drawn onto the cleared
+// drawable without blending, it gives the bytes blending would.
 void sideRectangleFragmentShader() {
-    vec2 px = localUV * u.resolution;
-    float distFromSide = side == 0 ? px.y
-                         : side == 1 ? u.resolution.y - px.y
-                         : side == 2 ? px.x
-                                     : u.resolution.x - px.x;
-    vec2 dir = side == 0 ? vec2(0.0, -1.0)
-               : side == 1 ? vec2(0.0, 1.0)
-               : side == 2 ? vec2(-1.0, 0.0)
-                           : vec2(1.0, 0.0);
-    float bezelRatio = clamp(distFromSide / u.bezelWidth, 0.0, 1.0);
-    fragColor = shadeAtOutline(px, dir, distFromSide, bezelRatio, 1.0, 1.0, false, false, peak);
+    fragColor = shadeSide(localUV, side, peak, false);
+}
+
+#pragma stage fragment faintSideRectangleFragmentShader
+#pragma texture 0 blurredTex sampler 0
+#pragma texture 1 maskTex sampler 0
+#pragma texture 2 edgeField
+#pragma texture 3 edgeTiles
+#pragma buffer 0 Uniforms
+#pragma buffer 1 EdgeFieldPlacement
+
+in vec2 localUV;
+flat in float peak;
+flat in int side;
+out vec4 fragColor;
+
+// The faint part of the side rectangles, beyond faintDepth(): without the LCh round trip.
+void faintSideRectangleFragmentShader() {
+    fragColor = shadeSide(localUV, side, peak, true);
 }
 
 #pragma stage fragment bandMaskFragmentShader

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
+#include "glass/LGGlassShaderSource.h"
+#include "testing/glass/LGGlassReferenceMath.h"
 #include "tests/glass/GlassRenderer.h"
 
 namespace {
@@ -99,6 +102,41 @@ TEST_F(GlassShader, RectangleModeMatchesTheReference) {
     outside.wallpaperOrigin = {4, 3};
     outside.wallpaperResolution = {40, 30};
     expectMatchesReference(outside, wallpaper, nullptr, "clamped wallpaper");
+
+    // A wide glass with a thick bezel, so that the straight sides, their faint inner part and
+    // the plain middle are all drawn, each by its own draw.
+    Uniforms large = rectangleUniforms(120, 90);
+    large.bezelWidth = 30;
+    large.radius = 12;
+    large.cardOrigin = {-20, -10};
+    expectMatchesReference(large, wallpaper, nullptr, "thick bezel");
+}
+
+TEST_F(GlassShader, AFaintHighlightLeftOutMovesNoChannelOfAnyColourByHalfALevel) {
+    // Rectangle glass leaves out the LCh lift of a highlight up to kFaintHighlight. Its weight
+    // is 0.70 h and it lifts lightness by 36 h and cuts chroma by 9 h: at the bound, what it
+    // would have added must stay under half a level for every colour, so that leaving it out
+    // moves a byte by one at most.
+    const std::string_view source = LGGlassShaderSource();
+    ASSERT_NE(source.find("const float kFaintHighlight = 0.02;"), std::string_view::npos);
+    const float h = 0.02f;
+    float worst = 0;
+    for (int r = 0; r <= 255; r += 3) {
+        for (int g = 0; g <= 255; g += 3) {
+            for (int b = 0; b <= 255; b += 3) {
+                const LGGlassReference::RGB rgb{r / 255.0f, g / 255.0f, b / 255.0f};
+                LGGlassReference::LCh lch = LGGlassReference::rgbToLch(rgb);
+                lch[0] = std::clamp(lch[0] + h * 36, 0.0f, 100.0f);
+                lch[1] = std::max(0.0f, lch[1] - h * 9);
+                const LGGlassReference::RGB shaped = LGGlassReference::lchToRgb(lch);
+                for (int c = 0; c < 3; ++c) {
+                    worst = std::max(worst, 0.70f * h * std::fabs(shaped[c] - rgb[c]));
+                }
+            }
+        }
+    }
+    EXPECT_LT(worst * 255, 0.5f);
+    EXPECT_GT(worst * 255, 0.1f) << "the bound is far looser than it needs to be";
 }
 
 TEST_F(GlassShader, MaskModeMatchesTheReference) {
