@@ -54,9 +54,9 @@ LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library&
 
 void LGGlassEncodeDraws(gpu::RenderCommandEncoder& encoder, const LGGlassPipelines& pipelines,
                         const gpu::Texture* edgeTiles) {
-    // Rectangle glass: four corner squares, four sides in two parts and three plain rectangles. Mask glass:
-    // every tile in each draw; the vertex stage collapses the tiles that belong to the other draw,
-    // or to neither.
+    // Rectangle glass: four corner squares, four sides in two parts and three plain rectangles.
+    // Mask glass: every tile in each draw; the vertex stage collapses the tiles that belong to the
+    // other draw, or to neither.
     const std::size_t tiles = edgeTiles ? edgeTiles->width() * edgeTiles->height() : 0;
     encoder.setRenderPipelineState(edgeTiles ? pipelines.bandMask : pipelines.bandRectangle);
     encoder.drawPrimitives(gpu::PrimitiveType::Triangle, 0, edgeTiles ? tiles * 6 : 24);

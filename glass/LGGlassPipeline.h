@@ -36,8 +36,8 @@ struct LGGlassPipelines {
     std::shared_ptr<gpu::RenderPipelineState> plainMask;
 
     explicit operator bool() const {
-        return whole && bandRectangle && bandMask && sideRectangle &&
-               faintSideRectangle && plainRectangle && plainMask;
+        return whole && bandRectangle && bandMask && sideRectangle && faintSideRectangle &&
+               plainRectangle && plainMask;
     }
 };
 
@@ -46,12 +46,11 @@ struct LGGlassPipelines {
 LGGlassPipelines LGGlassPipelinesCreate(gpu::Device& device, const gpu::Library& library,
                                         std::string* reason);
 
-// Records the glass as the glass view draws it: the band draw, for rectangle glass the side draw,
+// Records the glass as the glass view draws it: the band draw, for rectangle glass the side draws,
 // then the plain draw, which together cover each pixel once and give the bytes of the one-draw
-// `whole` pipeline. The
-// wallpaper, mask, edge field and edge tiles (textures 0-3), sampler 0, the Uniforms record
-// (buffer 0) and the edge field's placement (buffer 1, LGMaskEdgeFieldPlacement; any for rectangle
-// glass) must be bound already. `edgeTiles` is the mask's tile texture, or nullptr for rectangle
-// glass.
+// `whole` pipeline. The wallpaper, mask, edge field and edge tiles (textures 0-3), sampler 0, the
+// Uniforms record (buffer 0) and the edge field's placement (buffer 1, LGMaskEdgeFieldPlacement;
+// any for rectangle glass) must be bound already. `edgeTiles` is the mask's tile texture, or
+// nullptr for rectangle glass.
 void LGGlassEncodeDraws(gpu::RenderCommandEncoder& encoder, const LGGlassPipelines& pipelines,
                         const gpu::Texture* edgeTiles);
