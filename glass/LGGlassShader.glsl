@@ -198,8 +198,10 @@ float roundHalfAwayFromZero(float x) {
 
 // ---- Shared by the fragment stages -----------------------------------------------------------
 
-// Steps 2-4 of the fragment: whether px lies beyond a rounded corner by more than a pixel.
-bool beyondCorner(vec2 px) {
+// Steps 2-3 of the fragment: whether px lies in a corner square of the rounded rectangle, and
+// its offset from that corner's centre (0 along an axis where it is not in the corner's span).
+// Left is tested before right and top before bottom, which decides a glass narrower than 2R.
+bool cornerRegion(vec2 px, out vec2 offset) {
     float W = u.resolution.x;
     float H = u.resolution.y;
     float R = u.radius;
@@ -207,10 +209,16 @@ bool beyondCorner(vec2 px) {
     bool inRight = px.x > W - R;
     bool inTop = px.y < R;
     bool inBottom = px.y > H - R;
-    bool inCorner = (inLeft || inRight) && (inTop || inBottom);
-    float cx = inLeft ? px.x - R : (inRight ? px.x - (W - R) : 0.0);
-    float cy = inTop ? px.y - R : (inBottom ? px.y - (H - R) : 0.0);
-    return inCorner && length(vec2(cx, cy)) > R + 1.0;
+    offset.x = inLeft ? px.x - R : (inRight ? px.x - (W - R) : 0.0);
+    offset.y = inTop ? px.y - R : (inBottom ? px.y - (H - R) : 0.0);
+    return (inLeft || inRight) && (inTop || inBottom);
+}
+
+// Steps 2-4 of the fragment: whether px lies beyond a rounded corner by more than a pixel.
+bool beyondCorner(vec2 px) {
+    vec2 offset;
+    bool inCorner = cornerRegion(px, offset);
+    return inCorner && length(offset) > u.radius + 1.0;
 }
 
 // Steps 10-11 before the clamp: the wallpaper coordinate of screen pixel screenPx, oriented. It
@@ -319,16 +327,12 @@ vec4 shadeGlass(vec2 localUV, bool useMask, float maskAlpha, float peak) {
     float R = u.radius;
     float bezel = u.bezelWidth;
 
-    // Steps 2-3: region. Left is tested before right and top before bottom, which decides a
-    // glass narrower than 2R.
-    bool inLeft = px.x < R;
-    bool inRight = px.x > W - R;
-    bool inTop = px.y < R;
-    bool inBottom = px.y > H - R;
-    bool inCorner = (inLeft || inRight) && (inTop || inBottom);
-    float cx = inLeft ? px.x - R : (inRight ? px.x - (W - R) : 0.0);
-    float cy = inTop ? px.y - R : (inBottom ? px.y - (H - R) : 0.0);
-    float d = length(vec2(cx, cy));
+    // Steps 2-3: region.
+    vec2 c;
+    bool inCorner = cornerRegion(px, c);
+    float cx = c.x;
+    float cy = c.y;
+    float d = length(c);
 
     // Step 4 is the caller's.
 
