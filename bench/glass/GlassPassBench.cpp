@@ -64,7 +64,7 @@ void copyFragment() { color = texture(image, uv); }
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kGlassRounds = 11;
+constexpr int kGlassRounds = 21;
 constexpr int kUploadRounds = 9;
 constexpr int kBlurRuns = 7;
 
