@@ -3,6 +3,8 @@
 #include <memory>
 #include <system_error>
 
+#include <pthread.h>
+#include <sched.h>
 #include <unistd.h>
 
 LGMaskBandThread::LGMaskBandThread() : owner_(::getpid()) {}
@@ -25,24 +27,34 @@ LGMaskBandThread* LGMaskBandThread::shared() {
 
 bool LGMaskBandThread::start(const std::function<void()>& work) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (work_) return false;
+    if (state_ != State::Idle) return false;
+    if (!steerAwayFromCaller()) return false;
     work_ = work;
-    done_ = false;
+    state_ = State::Pending;
     wake_.notify_one();
     return true;
 }
 
 bool LGMaskBandThread::wait() {
     std::unique_lock<std::mutex> lock(mutex_);
-    finished_.wait(lock, [&] { return done_; });
+    if (state_ == State::Pending) {
+        // Not begun: the caller is free now and does it sooner than a thread still waiting for
+        // a CPU would.
+        work_ = nullptr;
+        state_ = State::Idle;
+        return false;
+    }
+    finished_.wait(lock, [&] { return state_ == State::Done; });
     work_ = nullptr;
+    state_ = State::Idle;
     return !failed_;
 }
 
 void LGMaskBandThread::serve() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [&] { return work_ && !done_; });
+        wake_.wait(lock, [&] { return state_ == State::Pending; });
+        state_ = State::Running;
         const std::function<void()> work = work_;
         lock.unlock();
         bool failed = false;
@@ -53,7 +65,21 @@ void LGMaskBandThread::serve() {
         }
         lock.lock();
         failed_ = failed;
-        done_ = true;
+        state_ = State::Done;
         finished_.notify_all();
     }
+}
+
+bool LGMaskBandThread::steerAwayFromCaller() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) != 0) return true;  // let it run anywhere
+    const int here = ::sched_getcpu();
+    if (here >= 0 && here < CPU_SETSIZE) CPU_CLR(here, &allowed);
+    if (CPU_COUNT(&allowed) == 0) return false;
+    // A thread that never started has nothing to steer.
+    if (thread_.joinable()) {
+        ::pthread_setaffinity_np(thread_.native_handle(), sizeof allowed, &allowed);
+    }
+    return true;
 }

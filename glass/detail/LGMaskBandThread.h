@@ -12,31 +12,45 @@
 
 // A thread kept for the second band of an edge field search, so that an upload does not pay for
 // starting one (about as long as a plain mask upload takes). It sleeps while there is no work.
+//
+// The mask changes once a minute, so the thread is nearly always woken from a long sleep, and a
+// thread woken so is put on the CPU of the thread that woke it, where the two bands would take
+// turns instead of running side by side: after an idle spell, two bands took as long as one band
+// after the other. So the thread is kept off the caller's CPU while it runs a band, and a band it
+// has not begun by the time the caller is done with its own goes back to the caller, so that a
+// busy CPU elsewhere never makes the upload wait longer than doing both bands itself.
 class LGMaskBandThread {
   public:
     // The process's band thread; nullptr when none could be started.
     static LGMaskBandThread* shared();
 
-    // Made only by shared(); public for std::make_unique.
+    // Made by shared(); a thread made otherwise never serves (tests use one to see work handed
+    // back).
     LGMaskBandThread();
 
-    // Runs work on the thread and returns at once; false, and nothing run, when the thread is
-    // busy with another caller's work.
+    // Hands work to the thread and returns at once; false, and nothing handed over, when the
+    // thread is busy with another caller's work or there is no CPU but the caller's to run it on.
     bool start(const std::function<void()>& work);
 
-    // Returns when the work that start() took is done: true when it ran to its end, false when
-    // it threw (out of memory), and the caller must do it.
+    // Returns when the work that start() took is done or handed back: true when the thread ran it
+    // to its end; false when it threw (out of memory) or had not begun it, and the caller must do
+    // it.
     bool wait();
 
   private:
+    enum class State { Idle, Pending, Running, Done };
+
     void serve();
+    // Keeps the thread to the caller's allowed CPUs but its current one; false when there is no
+    // other.
+    bool steerAwayFromCaller();
 
     const pid_t owner_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable finished_;
     std::function<void()> work_;
-    bool done_ = true;
+    State state_ = State::Idle;
     bool failed_ = false;
     std::thread thread_;
 };
