@@ -17,8 +17,8 @@
 // thread woken so is put on the CPU of the thread that woke it, where the two bands would take
 // turns instead of running side by side: after an idle spell, two bands took as long as one band
 // after the other. So the thread is kept off the caller's CPU while it runs a band, and a band it
-// has not begun by the time the caller is done with its own goes back to the caller, so that a
-// busy CPU elsewhere never makes the upload wait longer than doing both bands itself.
+// has not begun by the time the caller is done with its own goes back to the caller, so that the
+// upload never waits on a band that no CPU has taken up.
 class LGMaskBandThread {
   public:
     // The process's band thread; nullptr when none could be started.
