@@ -325,8 +325,8 @@ int main() {
     for (int round = 0; round < kUploadRounds; ++round) {
         idlePlainUploads.push_back(afterIdle([&] { uploadMask(false); }));
         idleEdgeUploads.push_back(afterIdle([&] { uploadMask(true); }));
-        idleComputeTimes.push_back(afterIdle(
-            [&] { (void)LGMaskEdgeFieldCompute(clockMask, maskWidth, maskHeight); }));
+        idleComputeTimes.push_back(
+            afterIdle([&] { (void)LGMaskEdgeFieldCompute(clockMask, maskWidth, maskHeight); }));
     }
     // The edge field's share: computed alone, and its two textures made and filled alone.
     std::vector<double> computeTimes, textureTimes, otherSizeTimes;
@@ -361,10 +361,11 @@ int main() {
     const double idlePlainMs = median(idlePlainUploads);
     const double idleEdgeMs = median(idleEdgeUploads);
     std::printf("  each after %d ms idle, as once a minute:\n", int(kIdleSpell.count()));
-    std::printf("  before: mask drawn and uploaded       %8.2f ms\n", idlePlainMs);
-    std::printf("  after: with the edge field and tiles  %8.2f ms  (%.2fx before)\n", idleEdgeMs,
+    std::printf("    before: mask drawn and uploaded     %8.2f ms\n", idlePlainMs);
+    std::printf("    after: with the edge field, tiles   %8.2f ms  (%.2fx before)\n", idleEdgeMs,
                 idleEdgeMs / idlePlainMs);
-    std::printf("    the field computed alone            %8.2f ms\n", median(idleComputeTimes));
+    std::printf("      of which the field computed       %8.2f ms  (timed alone)\n",
+                median(idleComputeTimes));
 
     auto blurSource = wallpaper;
     auto blurred = device->newTexture(gpu::TextureDescriptor::texture2D(
